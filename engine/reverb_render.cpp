@@ -1,0 +1,172 @@
+#include <cmath>
+
+#include "engine/float_mode.h"
+#include "engine/reverb_engine.h"
+
+namespace {
+
+constexpr double kSmallestNormalFloat = 1.1754943508222875e-38;  // 2^-126
+constexpr double kOutputLfoPeriodSeconds = 31.41592653589793;
+constexpr double kGateOnThresholdDb = -89.9;  // -90 dB switches the gate off
+
+// A NaN or infinity from upstream would stay in the delay lines for good; it enters
+// as silence instead.
+inline double Finite(double x) { return std::isfinite(x) ? x : 0.0; }
+
+// What reaches the host is finite and never below the smallest normal 32-bit float.
+inline double Clean(double v) {
+  if (!std::isfinite(v)) return 0.0;
+  if (v != 0.0 && std::fabs(v) < kSmallestNormalFloat) return 0.0;
+  return v;
+}
+
+}  // namespace
+
+void ReverbEngine::RenderBlock(const double* const* inputs, double* const* outputs,
+                               const ChannelLayout& layout, int32_t frames) {
+  ScopedFlushToZero ftz;
+  if (pending_.TakeChanged()) ApplySettings();
+  if (layout.inputs <= 0 || layout.outputs <= 0 || !inputs || !outputs) return;
+  const Routing routing = RouteChannels(layout, active_.detector);
+
+  const bool rightPreDelayUsed = preDelayInUse_ && routing.Stereo();
+  if (rightPreDelayUsed && !preDelayRightInUse_) preDelayRight_.Clear();
+  preDelayRightInUse_ = rightPreDelayUsed;
+
+  if (routing.Stereo()) {
+    RenderFrames<true>(inputs, outputs, routing, frames);
+  } else {
+    RenderFrames<false>(inputs, outputs, routing, frames);
+  }
+}
+
+template <bool kStereo>
+void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outputs,
+                                const Routing& routing, int32_t frames) {
+  const double sr = sampleRate_;
+  const bool reverse = active_.reverseOuts != 0;
+  const int32_t detector = active_.detector;
+  const bool gateOn = gate_.ThresholdDb() >= kGateOnThresholdDb;
+  const bool erOn = active_.roomSize != 0.0 && active_.erDensity != 0 && active_.erLevel != 0.0;
+  const int32_t erTaps = erOn ? active_.erDensity : 0;
+  const bool hpfOn = active_.hpfHz != 0.0;
+  const bool shelfOn = active_.shelfDb != 0.0;
+  const double cross = active_.inputBlend * 0.5;
+  const double direct = (1.0 - active_.inputBlend * 0.5) * 2.0;
+  const double lfoDivisor = kStereo ? sr * 5.0 : sr;
+
+  const double* inL = inputs[0];
+  const double* inR = kStereo ? inputs[1] : nullptr;
+  const double* scL = routing.sidechainCount >= 1 ? inputs[routing.sidechainFirst] : nullptr;
+  const double* scR = routing.sidechainCount >= 2 ? inputs[routing.sidechainFirst + 1] : scL;
+  double* outL = outputs[0];
+  double* outR = routing.outputCount >= 2 ? outputs[1] : nullptr;
+
+  for (int32_t i = 0; i < frames; ++i) {
+    const double xL = Finite(inL[i]);
+    const double xR = kStereo ? Finite(inR[i]) : 0.0;
+    const double sL = scL ? Finite(scL[i]) : 0.0;
+    const double sR = scR ? Finite(scR[i]) : sL;
+
+    double pL;
+    double pR = 0.0;
+    if (preDelayLeft_.delay == 0.0) {
+      pL = xL * inputGain_;
+      if (kStereo) pR = xR * inputGain_;
+    } else {
+      pL = preDelayLeft_.Feed(xL * inputGain_);
+      if (kStereo) pR = preDelayRight_.Feed(xR * inputGain_);
+    }
+
+    double L;
+    double R;
+    if (kStereo) {
+      L = direct * pL + cross * pR;
+      R = direct * pR + cross * pL;
+    } else {
+      L = pL;
+      R = pL;
+    }
+
+    if (erOn) {
+      double aL = 0.0;
+      double aR = 0.0;
+      for (int32_t j = 0; j < erTaps; ++j) {
+        const double eL = erLinesLeft_[j].Feed(L) * erTapGains_[j];
+        const double eR = erLinesRight_[j].Feed(R) * erTapGains_[j];
+        aL += eR * 0.25 + eL * 0.75;
+        aR += eR * 0.75 + eL * 0.25;
+      }
+      L += aL;
+      R += aR;
+    }
+
+    if (hpfOn) hpf_.ProcessStereo(L, R);
+
+    double wL = 0.0;
+    double wR = 0.0;
+    for (int32_t k = 0; k < combCount_; ++k) {
+      wL += combsLeft_[k].Step(L);
+      wR += combsRight_[k].Step(R);
+    }
+    for (int32_t k = 0; k < allpassCount_; ++k) {
+      wL = allpassesLeft_[k].Step(wL);
+      wR = allpassesRight_[k].Step(wR);
+    }
+
+    if (gateOn) {
+      double power;
+      if (detector == kDetectDryInput) {
+        power = kStereo ? xR * xR + xL * xL : xL * xL;
+      } else if (detector == kDetectWetOutput) {
+        power = wR * wR + wL * wL;
+      } else {
+        power = sR * sR + sL * sL;
+      }
+      const double g = gate_.Step(power);
+      wL *= g;
+      wR *= g;
+    }
+
+    if (shelfOn) highShelf_.ProcessStereo(wL, wR);
+
+    double oL = outputDelayLeft_.Feed(wL) * densityCompensation_;
+    double oR = outputDelayRight_.Feed(wR) * densityCompensation_;
+
+    outputLfoCounter_ += 1;
+    if (outputLfoCounter_ / sr > kOutputLfoPeriodSeconds) outputLfoCounter_ = 0;
+    const double m = std::sin(outputLfoCounter_ / lfoDivisor);
+    const double outputDelay = (m * 0.003 + 0.003) * sr + 100.0;
+    outputDelayLeft_.SetDelay(outputDelay);
+    outputDelayRight_.SetDelay(outputDelay);
+
+    const double f = NextDensityFadeGain();
+    oL *= f;
+    oR *= f;
+
+    // An overflow inside the network must not silence the dry signal for good: this
+    // frame's wet part is dropped and the network starts again from silence.
+    const bool overflow = !std::isfinite(oL) || !std::isfinite(oR);
+    if (overflow) {
+      oL = 0.0;
+      oR = 0.0;
+    }
+
+    const double dL = xL * dryGain_;
+    const double dR = (kStereo ? xR : xL) * dryGain_;
+
+    double yL;
+    double yR;
+    if (!reverse) {
+      yL = (oR * wet2_ + oL * wet1_) + dL;
+      yR = (oR * wet1_ + oL * wet2_) + dR;
+    } else {
+      yL = (oR * wet1_ + oL * wet2_) + dL;
+      yR = (oR * wet2_ + oL * wet1_) + dR;
+    }
+
+    outL[i] = Clean(yL);
+    if (outR) outR[i] = Clean(yR);
+    if (overflow) ClearNetworkState();
+  }
+}
