@@ -380,6 +380,15 @@ void AudioBlock::FillInputs(double value) {
   }
 }
 
+void AudioBlock::FillOutputs(double value) {
+  for (Port& port : outputPorts_) {
+    for (std::size_t c = 0; c < port.pointers64.size(); ++c) {
+      std::fill_n(port.pointers64[c], frames_, value);
+      std::fill_n(port.pointers32[c], frames_, static_cast<float>(value));
+    }
+  }
+}
+
 double AudioBlock::OutputSample(uint32_t port, uint32_t channel, uint32_t frame) const {
   const Port& p = outputPorts_.at(port);
   return use64_ ? p.pointers64.at(channel)[frame] : p.pointers32.at(channel)[frame];

@@ -227,6 +227,7 @@ class AudioBlock {
   // Samples of one channel, as doubles whatever the host's format.
   void SetInput(uint32_t port, uint32_t channel, const std::vector<double>& samples);
   void FillInputs(double value);
+  void FillOutputs(double value);
   std::vector<double> Output(uint32_t port, uint32_t channel) const;
   double OutputSample(uint32_t port, uint32_t channel, uint32_t frame) const;
   void SetFrames(uint32_t frames) { frames_ = frames; }

@@ -14,7 +14,6 @@ namespace {
 using testhost::HalvernModulePath;
 using testhost::Module;
 
-
 TEST(ModuleEntry, DescriptorDescribesTheReverb) {
   testhost::InitialisedModule module;
   const clap_plugin_entry_t& entry = module.Entry();
@@ -42,7 +41,8 @@ TEST(ModuleEntry, DescriptorDescribesTheReverb) {
   EXPECT_STREQ(d->description, "Halvern audio plug-in");
   ASSERT_NE(d->features, nullptr);
   std::vector<std::string> features;
-  for (const char* const* f = d->features; *f; ++f) features.push_back(*f);
+  for (const char* const* f = d->features; *f; ++f)
+    features.push_back(*f);
   EXPECT_EQ(features, (std::vector<std::string>{"audio-effect", "reverb", "stereo"}));
   EXPECT_EQ(factory->get_plugin_descriptor(factory, 1), nullptr);
 }
@@ -94,8 +94,8 @@ TEST(ModuleEntry, FactoriesByExactId) {
   EXPECT_EQ(plugins, module.Symbol("clap_factory"));
   EXPECT_NE(presets, nullptr);
   EXPECT_EQ(entry.get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT), presets);
-  for (const char* id : {"clap.plugin-factory ", "CLAP.PLUGIN-FACTORY", "clap.preset-discovery-factory",
-                         ""}) {
+  for (const char* id :
+       {"clap.plugin-factory ", "CLAP.PLUGIN-FACTORY", "clap.preset-discovery-factory", ""}) {
     EXPECT_EQ(entry.get_factory(id), nullptr) << id;
   }
   EXPECT_EQ(entry.get_factory(nullptr), nullptr);
@@ -114,7 +114,8 @@ TEST(ModuleEntry, CreatePluginChecksHostAndId) {
   old.clap_version.major = 0;
   EXPECT_EQ(factory->create_plugin(factory, &old, "com.brackwateraudio.halvern"), nullptr);
 
-  const clap_plugin_t* plugin = factory->create_plugin(factory, host.Host(), "com.brackwateraudio.halvern");
+  const clap_plugin_t* plugin =
+      factory->create_plugin(factory, host.Host(), "com.brackwateraudio.halvern");
   ASSERT_NE(plugin, nullptr);
   EXPECT_EQ(plugin->desc, factory->get_plugin_descriptor(factory, 0));
   plugin->destroy(plugin);
@@ -145,7 +146,8 @@ TEST(ModuleEntry, PresetDiscoveryFactory) {
   old.clap_version.major = 0;
   EXPECT_EQ(factory->create(factory, &old, d->id), nullptr);
 
-  const clap_preset_discovery_provider_t* provider = factory->create(factory, indexer.Indexer(), d->id);
+  const clap_preset_discovery_provider_t* provider =
+      factory->create(factory, indexer.Indexer(), d->id);
   ASSERT_NE(provider, nullptr);
   EXPECT_EQ(provider->desc, d);
   provider->destroy(provider);

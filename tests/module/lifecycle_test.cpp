@@ -17,7 +17,8 @@ using testhost::TestHost;
 
 std::vector<double> Ramp(uint32_t frames, double start) {
   std::vector<double> samples(frames);
-  for (uint32_t i = 0; i < frames; ++i) samples[i] = start + 0.001 * i;
+  for (uint32_t i = 0; i < frames; ++i)
+    samples[i] = start + 0.001 * i;
   return samples;
 }
 
@@ -41,7 +42,8 @@ TEST(Lifecycle, TwoInstancesAtTwoRatesPassAudioThroughInBothFormats) {
       for (uint32_t c = 0; c < 2; ++c) {
         const std::vector<double> expected = Ramp(512, c == 0 ? 0.1 : -0.3);
         for (uint32_t i = 0; i < 512; ++i) {
-          ASSERT_EQ(block.OutputSample(0, c, i), use64 ? expected[i] : static_cast<float>(expected[i]))
+          ASSERT_EQ(block.OutputSample(0, c, i),
+                    use64 ? expected[i] : static_cast<float>(expected[i]))
               << "channel " << c << " frame " << i;
         }
       }

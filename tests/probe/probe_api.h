@@ -12,6 +12,7 @@
 #include "clap/abi.h"
 #include "framework/midi.h"
 #include "framework/param_source.h"
+#include "framework/processor.h"
 
 namespace probe {
 
@@ -48,6 +49,10 @@ class Api {
   virtual std::vector<SysEx> SysExReceived() const = 0;
   virtual std::vector<fw::MidiMessage> MidiInEditor() const = 0;
   virtual int RenderCalls() const = 0;
+  virtual int32_t LastRenderFrames() const = 0;
+  virtual fw::TimeInfo Transport() const = 0;
+  virtual int32_t HostKind() const = 0;
+  virtual int32_t HostVersion() const = 0;
   virtual int ResetCalls() const = 0;
   virtual void ClearRecords() = 0;
 

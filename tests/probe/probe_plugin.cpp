@@ -11,8 +11,8 @@ namespace {
 constexpr const char* kFeatures[] = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, nullptr};
 
 constexpr fw::ProductInfo kProduct{
-    probe::kPluginId, "Probe", "Brackwater Audio", "https://example.invalid", "0.0.1",
-    "Framework probe", kFeatures, "Probe Factory Presets",
+    probe::kPluginId, "Probe",           "Brackwater Audio", "https://example.invalid",
+    "0.0.1",          "Framework probe", kFeatures,          "Probe Factory Presets",
 };
 
 fw::PlugConfig ProbeConfig() {
@@ -77,13 +77,16 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
     fw::Plugin::HandleMidiMessage(message);
   }
   void HandleSysEx(const fw::SysExMessage& message) override {
-    sysex_.push_back({message.offset, std::vector<uint8_t>(message.data, message.data + message.size)});
+    sysex_.push_back(
+        {message.offset, std::vector<uint8_t>(message.data, message.data + message.size)});
   }
   void OnMidiInEditor(const fw::MidiMessage& message) override { midiInEditor_.push_back(message); }
   void ResetProcessing() override { ++resets_; }
   void RenderBlock(double** inputs, double** outputs, int32_t frames) override {
     ++renders_;
-    for (const fw::MidiMessage& m : pendingMidi_) EmitMidiMessage(m);
+    lastFrames_ = frames;
+    for (const fw::MidiMessage& m : pendingMidi_)
+      EmitMidiMessage(m);
     for (const probe::SysEx& s : pendingSysEx_) {
       EmitSysEx({s.offset, static_cast<int32_t>(s.bytes.size()), s.bytes.data()});
     }
@@ -100,6 +103,10 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   std::vector<probe::SysEx> SysExReceived() const override { return sysex_; }
   std::vector<fw::MidiMessage> MidiInEditor() const override { return midiInEditor_; }
   int RenderCalls() const override { return renders_; }
+  int32_t LastRenderFrames() const override { return lastFrames_; }
+  fw::TimeInfo Transport() const override { return GetTimeInfo(); }
+  int32_t HostKind() const override { return fw::Plugin::HostKind(); }
+  int32_t HostVersion() const override { return fw::Plugin::HostVersion(); }
   int ResetCalls() const override { return resets_; }
   void ClearRecords() override {
     changes_.clear();
@@ -111,7 +118,9 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   }
 
   void EditorBeginsGesture(int32_t index) override { BeginParamGesture(index); }
-  void EditorSendsValue(int32_t index, double normalized) override { SendParamFromUI(index, normalized); }
+  void EditorSendsValue(int32_t index, double normalized) override {
+    SendParamFromUI(index, normalized);
+  }
   void EditorEndsGesture(int32_t index) override { EndParamGesture(index); }
   void EditorSendsMidi(const fw::MidiMessage& message) override { SendMidiFromUI(message); }
   void EditorSendsSysEx(const std::vector<uint8_t>& bytes) override {
@@ -136,6 +145,7 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   int idleTicks_ = 0;
   std::thread::id idleThread_;
   int renders_ = 0;
+  int32_t lastFrames_ = -1;
   int resets_ = 0;
 };
 
@@ -143,7 +153,9 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
 
 namespace fw {
 
-const ProductInfo& Product() { return kProduct; }
+const ProductInfo& Product() {
+  return kProduct;
+}
 
 ClapPlugin* NewProductInstance(const InstanceInfo& info) {
   return new (std::nothrow) ProbePlugin(info);
