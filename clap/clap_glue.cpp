@@ -17,7 +17,7 @@ ClapGlue::ClapGlue(const clap_plugin_descriptor_t* descriptor, const clap_host_t
       kEntry<&ClapGlue::StopProcessing>,
       kEntry<&ClapGlue::Reset>,
       kEntry<&ClapGlue::Process>,
-      kEntry<&ClapGlue::GetExtension>,
+      kEntry<&ClapGlue::FindExtension>,
       kEntry<&ClapGlue::OnMainThread>,
   };
 }

@@ -43,6 +43,9 @@ class ClapGlue {
   std::atomic<bool> beingDestroyed_{false};
 
  private:
+  // Extension hooks never see a null id.
+  const void* FindExtension(const char* id) { return id ? GetExtension(id) : nullptr; }
+
   clap_plugin_t record_;
 };
 
