@@ -51,6 +51,8 @@ class ReverbEngine {
   const AllpassFilter& AllpassLeft(int i) const { return allpassesLeft_[i]; }
   const AllpassFilter& AllpassRight(int i) const { return allpassesRight_[i]; }
   const dynamics::RmsGate& Gate() const { return gate_; }
+  const StereoBiquad& Hpf() const { return hpf_; }
+  double PreDelaySamples() const { return preDelayLeft_.delay; }
 
  private:
   void ApplySettings();
