@@ -10,8 +10,12 @@
 class ScopedFlushToZero {
  public:
 #if defined(__SSE__) || defined(_M_X64)
-  ScopedFlushToZero() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | kFlushBits); }
-  ~ScopedFlushToZero() { _mm_setcsr(saved_); }
+  ScopedFlushToZero() : saved_(_mm_getcsr()) {
+    _mm_setcsr(saved_ | kFlushBits);
+  }
+  ~ScopedFlushToZero() {
+    _mm_setcsr(saved_);
+  }
 
  private:
   static constexpr unsigned kFlushBits = 0x8040;  // FTZ | DAZ
@@ -22,4 +26,3 @@ class ScopedFlushToZero {
   ScopedFlushToZero(const ScopedFlushToZero&) = delete;
   ScopedFlushToZero& operator=(const ScopedFlushToZero&) = delete;
 };
-

@@ -56,7 +56,9 @@ fw::PlugConfig MakeConfig() {
 
 namespace fw {
 
-const ProductInfo& Product() { return kProduct; }
+const ProductInfo& Product() {
+  return kProduct;
+}
 
 ClapPlugin* NewProductInstance(const InstanceInfo& info) {
   return new (std::nothrow) Halvern(info);
@@ -97,13 +99,14 @@ void Halvern::ConfigureParameters() {
   real(kAttack, "Attack", 1, 1, 100, 0.1, "ms", linear);
   real(kRelease, "Release", 200, 1, 500, 0.1, "ms", linear);
   real(kInputBlend, "Input Blend", 0, 0, 1, 0.01, "Ratio", linear);
-  Param(kReverseOuts)->ConfigureEnumeration("Reverse Outs", 0, 2, "", fw::NoParamFlags, "",
-                                            nullptr);
+  Param(kReverseOuts)
+      ->ConfigureEnumeration("Reverse Outs", 0, 2, "", fw::NoParamFlags, "", nullptr);
   Param(kReverseOuts)->AddValueText(0, "Normal");
   Param(kReverseOuts)->AddValueText(1, "Cross-verb");
   real(kHold, "Hold", 0, 0, 600, 0.1, "ms", linear);
-  Param(kGateDetector)->ConfigureEnumeration("Gate Det. Inp.", kDetectWetOutput, 3, "",
-                                             fw::NoParamFlags, "", nullptr);
+  Param(kGateDetector)
+      ->ConfigureEnumeration("Gate Det. Inp.", kDetectWetOutput, 3, "", fw::NoParamFlags, "",
+                             nullptr);
   Param(kGateDetector)->AddValueText(kDetectDryInput, "Dry Input");
   Param(kGateDetector)->AddValueText(kDetectWetOutput, "Wet Output");
   Param(kGateDetector)->AddValueText(kDetectSidechain, "Sidechain");
@@ -113,13 +116,18 @@ void Halvern::ConfigureParameters() {
 
 EngineSettings::Values Halvern::CurrentValues() const {
   EngineSettings::Values values;
-  for (int i = 0; i < kHalvernParamCount; ++i) values[i] = Param(i)->Value();
+  for (int i = 0; i < kHalvernParamCount; ++i)
+    values[i] = Param(i)->Value();
   return values;
 }
 
-void Halvern::OnParamChange(int32_t /*index*/) { engine_.OnParamChange(CurrentValues()); }
+void Halvern::OnParamChange(int32_t /*index*/) {
+  engine_.OnParamChange(CurrentValues());
+}
 
-void Halvern::ResetProcessing() { engine_.ResetProcessing(SampleRate(), CurrentValues()); }
+void Halvern::ResetProcessing() {
+  engine_.ResetProcessing(SampleRate(), CurrentValues());
+}
 
 void Halvern::RenderBlock(double** inputs, double** outputs, int32_t frames) {
   ChannelLayout layout;
@@ -127,8 +135,7 @@ void Halvern::RenderBlock(double** inputs, double** outputs, int32_t frames) {
   layout.outputs = ConnectedChannelCount(fw::BusDirection::Output);
   layout.maxInputBuses = maxInputBuses_;
   const int32_t config = SelectedConfig();
-  if (static_cast<std::size_t>(config) < Configs().size() &&
-      Configs()[config].inputs.size() >= 2) {
+  if (static_cast<std::size_t>(config) < Configs().size() && Configs()[config].inputs.size() >= 2) {
     layout.mainBusChannels = BusChannelCount(fw::BusDirection::Input, 0, config);
   }
   engine_.RenderBlock(inputs, outputs, layout, frames);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -20,6 +21,12 @@ void TrimmedLoop::Setup(double* storage, int32_t nominalLength, double spread, d
   trimCentre = spread * ratio;
   lfoIncrement = kTrimTwoPi / sampleRate;
   buffer = storage;
+  // length - position <= trimCentre  <=>  position >= length - floor(trimCentre), for whole
+  // positions; a centre beyond any length triggers at every position.
+  const double reach = std::floor(trimCentre);
+  trimFrom_ =
+      reach >= static_cast<double>(length) ? INT32_MIN : length - static_cast<int32_t>(reach);
+  UpdateLoopEnd();
 }
 
 void TrimmedLoop::RetuneTrim() {
@@ -30,4 +37,5 @@ void TrimmedLoop::RetuneTrim() {
       length > 0
           ? static_cast<int32_t>(std::fmin(std::fmax(trim, 0.0), static_cast<double>(length - 1)))
           : 0;
+  UpdateLoopEnd();
 }

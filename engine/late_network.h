@@ -90,24 +90,30 @@ struct TrimmedLoop {
   double lfoIncrement = 0.0;
 
  protected:
+  // trimCentre >= length - position, kept as whole numbers: the position from which it holds.
   void UpdateTrim() {
-    if (trimCentre >= static_cast<double>(length - position)) RetuneTrim();
+    if (position >= trimFrom_) RetuneTrim();
   }
   void AdvancePosition() {
     position += 1;
-    if (position >= length - lengthTrim) position = 0;
+    if (position >= loopEnd_) position = 0;
   }
-  // Tested on the bit pattern, so the result is the same whatever the floating-point mode.
+  // Tested on the bit pattern, so the result is the same whatever the floating-point mode:
+  // a value is subnormal when its magnitude bits lie strictly between those of 0 and of
+  // the smallest normal number.
   static double FlushSubnormal(double v) {
-    constexpr uint64_t kExponentBits = 0x7ff0000000000000;
-    constexpr uint64_t kMantissaBits = 0x000fffffffffffff;
-    const uint64_t bits = std::bit_cast<uint64_t>(v);
-    const bool subnormal = (bits & kExponentBits) == 0 && (bits & kMantissaBits) != 0;
-    return subnormal ? 0.0 : v;
+    constexpr uint64_t kMagnitudeBits = 0x7fffffffffffffff;
+    constexpr uint64_t kSmallestNormal = 0x0010000000000000;
+    const uint64_t magnitude = std::bit_cast<uint64_t>(v) & kMagnitudeBits;
+    return magnitude - 1 < kSmallestNormal - 1 ? 0.0 : v;
   }
 
  private:
   void RetuneTrim();
+  void UpdateLoopEnd() { loopEnd_ = length - lengthTrim; }
+
+  int32_t trimFrom_ = 0;
+  int32_t loopEnd_ = 0;
 };
 
 // Comb with a one-pole lowpass in its feedback path.

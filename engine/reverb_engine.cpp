@@ -102,9 +102,11 @@ void ReverbEngine::ResetProcessing(double sampleRate, const EngineSettings::Valu
 
   for (int side = 0; side < 2; ++side) {
     auto& combs = side == 0 ? combsLeft_ : combsRight_;
-    for (CombFilter& comb : combs) std::fill_n(comb.buffer, comb.length, 0.0);
+    for (CombFilter& comb : combs)
+      std::fill_n(comb.buffer, comb.length, 0.0);
     auto& allpasses = side == 0 ? allpassesLeft_ : allpassesRight_;
-    for (AllpassFilter& allpass : allpasses) std::fill_n(allpass.buffer, allpass.length, 0.0);
+    for (AllpassFilter& allpass : allpasses)
+      std::fill_n(allpass.buffer, allpass.length, 0.0);
   }
 
   preDelayLeft_.Clear();
@@ -249,11 +251,7 @@ void ReverbEngine::UpdateLateNetwork() {
   }
 }
 
-double ReverbEngine::NextDensityFadeGain() {
-  if (fadeCounter_ <= 0) {
-    fadeGain_ = 1.0;
-    return 1.0;
-  }
+double ReverbEngine::StepDensityFade() {
   fadeCounter_ -= 1;
   double g;
   if (fadingOut_) {
@@ -293,7 +291,8 @@ double ReverbEngine::NextDensityFadeGain() {
 }
 
 void ReverbEngine::ClearNetworkState() {
-  for (cwaveguide* line : {&preDelayLeft_, &preDelayRight_, &outputDelayLeft_, &outputDelayRight_}) {
+  for (cwaveguide* line :
+       {&preDelayLeft_, &preDelayRight_, &outputDelayLeft_, &outputDelayRight_}) {
     line->Clear();
   }
   for (int j = 0; j < kErTaps; ++j) {
@@ -302,8 +301,10 @@ void ReverbEngine::ClearNetworkState() {
   }
   std::fill_n(&combStorage_[0][0][0], 2 * kCombCount * kCombCapacity, 0.0);
   std::fill_n(allpassStorage_, kAllpassStorage, 0.0);
-  for (CombFilter& comb : combsLeft_) comb.filterStore = 0.0;
-  for (CombFilter& comb : combsRight_) comb.filterStore = 0.0;
+  for (CombFilter& comb : combsLeft_)
+    comb.filterStore = 0.0;
+  for (CombFilter& comb : combsRight_)
+    comb.filterStore = 0.0;
   hpf_.ClearMemories();
   highShelf_.ClearMemories();
   gate_.ClearRuntimeState();

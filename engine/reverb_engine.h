@@ -32,8 +32,8 @@ class ReverbEngine {
 
   // One block, in place or not: each frame's inputs are read before its outputs are
   // written. `inputs` and `outputs` hold one pointer per connected channel.
-  void RenderBlock(const double* const* inputs, double* const* outputs,
-                   const ChannelLayout& layout, int32_t frames);
+  void RenderBlock(const double* const* inputs, double* const* outputs, const ChannelLayout& layout,
+                   int32_t frames);
 
   // Read-outs of the derived state, for tests and benchmarks.
   const EngineSettings& ActiveSettings() const { return active_; }
@@ -61,7 +61,14 @@ class ReverbEngine {
   void UpdateLateNetwork();
   void SetUpEarlyReflections();
   void ClearLinesComingIntoUse();
-  double NextDensityFadeGain();
+  double NextDensityFadeGain() {
+    if (fadeCounter_ <= 0) {
+      fadeGain_ = 1.0;
+      return 1.0;
+    }
+    return StepDensityFade();
+  }
+  double StepDensityFade();
   void ClearNetworkState();
 
   template <bool kStereo>

@@ -11,7 +11,9 @@ constexpr double kGateOnThresholdDb = -89.9;  // -90 dB switches the gate off
 
 // A NaN or infinity from upstream would stay in the delay lines for good; it enters
 // as silence instead.
-inline double Finite(double x) { return std::isfinite(x) ? x : 0.0; }
+inline double Finite(double x) {
+  return std::isfinite(x) ? x : 0.0;
+}
 
 // What reaches the host is finite and never below the smallest normal 32-bit float.
 inline double Clean(double v) {
@@ -73,9 +75,12 @@ void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outp
     if (preDelayLeft_.delay == 0.0) {
       pL = xL * inputGain_;
       if (kStereo) pR = xR * inputGain_;
+    } else if (kStereo) {
+      pL = xL * inputGain_;
+      pR = xR * inputGain_;
+      cwaveguide::FeedPair(preDelayLeft_, preDelayRight_, pL, pR);
     } else {
       pL = preDelayLeft_.Feed(xL * inputGain_);
-      if (kStereo) pR = preDelayRight_.Feed(xR * inputGain_);
     }
 
     double L;
@@ -92,8 +97,11 @@ void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outp
       double aL = 0.0;
       double aR = 0.0;
       for (int32_t j = 0; j < erTaps; ++j) {
-        const double eL = erLinesLeft_[j].Feed(L) * erTapGains_[j];
-        const double eR = erLinesRight_[j].Feed(R) * erTapGains_[j];
+        double eL = L;
+        double eR = R;
+        cwaveguide::FeedPair(erLinesLeft_[j], erLinesRight_[j], eL, eR);
+        eL *= erTapGains_[j];
+        eR *= erTapGains_[j];
         aL += eR * 0.25 + eL * 0.75;
         aR += eR * 0.75 + eL * 0.25;
       }
@@ -130,8 +138,11 @@ void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outp
 
     if (shelfOn) highShelf_.ProcessStereo(wL, wR);
 
-    double oL = outputDelayLeft_.Feed(wL) * densityCompensation_;
-    double oR = outputDelayRight_.Feed(wR) * densityCompensation_;
+    double oL = wL;
+    double oR = wR;
+    cwaveguide::FeedPair(outputDelayLeft_, outputDelayRight_, oL, oR);
+    oL *= densityCompensation_;
+    oR *= densityCompensation_;
 
     outputLfoCounter_ += 1;
     if (outputLfoCounter_ / sr > kOutputLfoPeriodSeconds) outputLfoCounter_ = 0;
