@@ -1,6 +1,8 @@
 // The probe product: MIDI in and out, a mono and a stereo configuration, four preset
 // slots of which 0 and 2 hold states, and the probe extension.
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "clap/product.h"
@@ -61,11 +63,17 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
 
   using fw::Plugin::OnParamChange;
   void OnParamChange(int32_t index, fw::ParamSource source, int32_t offset) override {
-    changes_.push_back({index, source, offset});
+    {
+      std::lock_guard guard(recordLock_);
+      changes_.push_back({index, source, offset});
+    }
     fw::Plugin::OnParamChange(index, source, offset);
   }
   void DeliverParamToEditor(int32_t index, double value, bool normalized) override {
-    deliveries_.push_back({index, value, normalized});
+    {
+      std::lock_guard guard(recordLock_);
+      deliveries_.push_back({index, value, normalized});
+    }
     fw::Plugin::DeliverParamToEditor(index, value, normalized);
   }
   void OnIdle() override {
@@ -73,14 +81,21 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
     idleThread_ = std::this_thread::get_id();
   }
   void HandleMidiMessage(const fw::MidiMessage& message) override {
-    midi_.push_back(message);
+    {
+      std::lock_guard guard(recordLock_);
+      midi_.push_back(message);
+    }
     fw::Plugin::HandleMidiMessage(message);
   }
   void HandleSysEx(const fw::SysExMessage& message) override {
+    std::lock_guard guard(recordLock_);
     sysex_.push_back(
         {message.offset, std::vector<uint8_t>(message.data, message.data + message.size)});
   }
-  void OnMidiInEditor(const fw::MidiMessage& message) override { midiInEditor_.push_back(message); }
+  void OnMidiInEditor(const fw::MidiMessage& message) override {
+    std::lock_guard guard(recordLock_);
+    midiInEditor_.push_back(message);
+  }
   void ResetProcessing() override { ++resets_; }
   void RenderBlock(double** inputs, double** outputs, int32_t frames) override {
     ++renders_;
@@ -97,11 +112,36 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
 
   int IdleTicks() const override { return idleTicks_; }
   std::thread::id LastIdleThread() const override { return idleThread_; }
-  std::vector<probe::ParamChange> ParamChanges() const override { return changes_; }
-  std::vector<probe::EditorDelivery> EditorDeliveries() const override { return deliveries_; }
-  std::vector<fw::MidiMessage> MidiReceived() const override { return midi_; }
-  std::vector<probe::SysEx> SysExReceived() const override { return sysex_; }
-  std::vector<fw::MidiMessage> MidiInEditor() const override { return midiInEditor_; }
+  std::vector<probe::ParamChange> ParamChanges() const override {
+    return {
+      std::lock_guard guard(recordLock_);
+      return changes_;
+    }
+  }
+  std::vector<probe::EditorDelivery> EditorDeliveries() const override {
+    return {
+      std::lock_guard guard(recordLock_);
+      return deliveries_;
+    }
+  }
+  std::vector<fw::MidiMessage> MidiReceived() const override {
+    return {
+      std::lock_guard guard(recordLock_);
+      return midi_;
+    }
+  }
+  std::vector<probe::SysEx> SysExReceived() const override {
+    return {
+      std::lock_guard guard(recordLock_);
+      return sysex_;
+    }
+  }
+  std::vector<fw::MidiMessage> MidiInEditor() const override {
+    return {
+      std::lock_guard guard(recordLock_);
+      return midiInEditor_;
+    }
+  }
   int RenderCalls() const override { return renders_; }
   int32_t LastRenderFrames() const override { return lastFrames_; }
   fw::TimeInfo Transport() const override { return GetTimeInfo(); }
@@ -109,12 +149,15 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   int32_t HostVersion() const override { return fw::Plugin::HostVersion(); }
   int ResetCalls() const override { return resets_; }
   void ClearRecords() override {
+    std::lock_guard guard(recordLock_);
     changes_.clear();
     deliveries_.clear();
     midi_.clear();
     sysex_.clear();
     midiInEditor_.clear();
-    idleTicks_ = renders_ = resets_ = 0;
+    idleTicks_ = 0;
+    renders_ = 0;
+    resets_ = 0;
   }
 
   void EditorBeginsGesture(int32_t index) override { BeginParamGesture(index); }
@@ -135,6 +178,8 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   }
 
  private:
+  // The records are written from the audio and the main thread; concurrency tests read them.
+  mutable std::mutex recordLock_;
   std::vector<probe::ParamChange> changes_;
   std::vector<probe::EditorDelivery> deliveries_;
   std::vector<fw::MidiMessage> midi_;
@@ -142,11 +187,11 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   std::vector<fw::MidiMessage> midiInEditor_;
   std::vector<fw::MidiMessage> pendingMidi_;
   std::vector<probe::SysEx> pendingSysEx_;
-  int idleTicks_ = 0;
+  std::atomic<int> idleTicks_{0};
   std::thread::id idleThread_;
-  int renders_ = 0;
-  int32_t lastFrames_ = -1;
-  int resets_ = 0;
+  std::atomic<int> renders_{0};
+  std::atomic<int32_t> lastFrames_{-1};
+  std::atomic<int> resets_{0};
 };
 
 }  // namespace
