@@ -113,34 +113,24 @@ class ProbePlugin final : public fw::Plugin, public probe::Api {
   int IdleTicks() const override { return idleTicks_; }
   std::thread::id LastIdleThread() const override { return idleThread_; }
   std::vector<probe::ParamChange> ParamChanges() const override {
-    return {
-      std::lock_guard guard(recordLock_);
-      return changes_;
-    }
+    std::lock_guard guard(recordLock_);
+    return changes_;
   }
   std::vector<probe::EditorDelivery> EditorDeliveries() const override {
-    return {
-      std::lock_guard guard(recordLock_);
-      return deliveries_;
-    }
+    std::lock_guard guard(recordLock_);
+    return deliveries_;
   }
   std::vector<fw::MidiMessage> MidiReceived() const override {
-    return {
-      std::lock_guard guard(recordLock_);
-      return midi_;
-    }
+    std::lock_guard guard(recordLock_);
+    return midi_;
   }
   std::vector<probe::SysEx> SysExReceived() const override {
-    return {
-      std::lock_guard guard(recordLock_);
-      return sysex_;
-    }
+    std::lock_guard guard(recordLock_);
+    return sysex_;
   }
   std::vector<fw::MidiMessage> MidiInEditor() const override {
-    return {
-      std::lock_guard guard(recordLock_);
-      return midiInEditor_;
-    }
+    std::lock_guard guard(recordLock_);
+    return midiInEditor_;
   }
   int RenderCalls() const override { return renders_; }
   int32_t LastRenderFrames() const override { return lastFrames_; }
