@@ -251,8 +251,10 @@ bool TestHost::ServiceCallback() {
 
 // ---------------------------------------------------------------- Plugin
 
-Plugin::Plugin(const Module& module, TestHost& host, const char* id) {
-  const clap_plugin_factory_t* factory = module.PluginFactory();
+Plugin::Plugin(const Module& module, TestHost& host, const char* id)
+    : Plugin(module.PluginFactory(), host, id) {}
+
+Plugin::Plugin(const clap_plugin_factory_t* factory, TestHost& host, const char* id) {
   if (!factory) return;
   const clap_plugin_descriptor_t* descriptor = factory->get_plugin_descriptor(factory, 0);
   if (!id && descriptor) id = descriptor->id;
@@ -456,7 +458,7 @@ MemoryIStream::MemoryIStream(std::vector<uint8_t> bytes, std::vector<int64_t> pi
     int64_t n =
         static_cast<int64_t>(std::min<uint64_t>(size, self->bytes_.size() - self->position_));
     if (static_cast<std::size_t>(call) < self->pieces_.size()) n = std::min(n, self->pieces_[call]);
-    std::memcpy(out, self->bytes_.data() + self->position_, static_cast<std::size_t>(n));
+    if (n > 0) std::memcpy(out, self->bytes_.data() + self->position_, static_cast<std::size_t>(n));
     self->position_ += static_cast<std::size_t>(n);
     self->delivered_ += n;
     return n;

@@ -148,6 +148,8 @@ class TestHost {
 class Plugin {
  public:
   Plugin(const Module& module, TestHost& host, const char* id = nullptr);
+  // From a plug-in factory at hand, e.g. one linked into the test itself.
+  Plugin(const clap_plugin_factory_t* factory, TestHost& host, const char* id = nullptr);
   ~Plugin();
   Plugin(const Plugin&) = delete;
   Plugin& operator=(const Plugin&) = delete;
