@@ -19,6 +19,12 @@ clap_event_header_t Header(uint32_t size, uint16_t type, int32_t time) {
                              CLAP_CORE_EVENT_SPACE_ID, type, 0};
 }
 
+// MIDI has 16 channels and 128 keys; a note event outside them (such as a wildcard
+// -1) has no MIDI message to become, and masking it would make a different message.
+bool IsMidiNote(const clap_event_note_t& note) {
+  return note.channel >= 0 && note.channel < 16 && note.key >= 0 && note.key < 128;
+}
+
 uint8_t Velocity127(double velocity) {
   const double scaled = std::round(velocity * 127.0);
   return static_cast<uint8_t>(scaled >= 0.0 ? std::min(scaled, 127.0) : 0.0);
@@ -76,11 +82,10 @@ void ClapPlugin::ReadInputEvents(const clap_input_events_t* events) {
       case CLAP_EVENT_NOTE_ON:
       case CLAP_EVENT_NOTE_OFF: {
         const auto* note = As<clap_event_note_t>(header);
-        if (!note) continue;
+        if (!note || !IsMidiNote(*note)) continue;
         const bool on = header->type == CLAP_EVENT_NOTE_ON;
-        midi = {offset, static_cast<uint8_t>((on ? 0x90 : 0x80) | (note->channel & 0xFF)),
-                static_cast<uint8_t>(note->key & 0xFF),
-                on ? Velocity127(note->velocity) : uint8_t{0}};
+        midi = {offset, static_cast<uint8_t>((on ? 0x90 : 0x80) | note->channel),
+                static_cast<uint8_t>(note->key), on ? Velocity127(note->velocity) : uint8_t{0}};
         break;
       }
       case CLAP_EVENT_MIDI: {
@@ -113,8 +118,10 @@ void ClapPlugin::ApplyParamValueEvent(const clap_event_param_value_t& event) {
   Parameter* param = event.param_id < static_cast<uint32_t>(ParamCount()) ? Param(index) : nullptr;
   if (!param) return;
   const bool real = param->Kind() == ParamKind::Real;
-  param->SetValue(real ? param->Denormalized(event.value) : param->Restrict(event.value));
-  QueueParamForEditor(index, event.value, real);
+  // Into 0…1 before the shape: a curve such as x^2.3 turns -inf into +inf.
+  const double value = real ? std::clamp(event.value, 0.0, 1.0) : event.value;
+  param->SetValue(real ? param->Denormalized(value) : param->Restrict(value));
+  QueueParamForEditor(index, value, real);
   OnParamChange(index, ParamSource::Host, static_cast<int32_t>(event.header.time));
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -49,7 +50,9 @@ bool ValueToText(ClapPlugin& plugin, clap_id id, double value, char* display, ui
   if (!param) return false;
   std::string text;
   if (IsReal(*param)) {
-    param->FormatValue(param->Normalized(param->Denormalized(value)), true, text, true);
+    // Into 0…1 before the shape, as for value events.
+    const double normalized = param->Normalized(param->Denormalized(std::clamp(value, 0.0, 1.0)));
+    param->FormatValue(normalized, true, text, true);
   } else {
     param->FormatValue(param->Restrict(value), false, text, true);
   }
