@@ -6,7 +6,7 @@ PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchm
             libsndfile1-dev libcairo2-dev libfreetype-dev
 CMAKE_FLAGS ?=
 
-.PHONY: deps build test demo clean
+.PHONY: deps build test demo faults clean
 
 deps:
 	@tools/install-deps.sh $(PACKAGES)
@@ -17,6 +17,31 @@ build: deps
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The fault suite: the whole test suite under AddressSanitizer and UndefinedBehavior-
+# Sanitizer, the concurrency tests under ThreadSanitizer, every fuzzer for
+# FUZZ_SECONDS each, and an hour of randomly automated audio.
+FUZZ_SECONDS ?= 30
+FAULT_PACKAGES := clang libclang-rt-14-dev
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 TSAN_OPTIONS=halt_on_error=1
+
+faults: build
+	@tools/install-deps.sh $(FAULT_PACKAGES)
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DHALVERN_SANITIZE=address,undefined -DHALVERN_BENCHMARKS=OFF
+	cmake --build build-asan -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DHALVERN_SANITIZE=thread -DHALVERN_TOOLS=OFF -DHALVERN_BENCHMARKS=OFF
+	cmake --build build-tsan -j $(JOBS) --target halvern_concurrency_tests
+	$(SANITIZER_ENV) ctest --test-dir build-tsan --output-on-failure -R '^Concurrency\.'
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DHALVERN_FUZZ=ON -DHALVERN_SANITIZE=address,undefined -DHALVERN_TESTS=OFF \
+	  -DHALVERN_TOOLS=OFF -DHALVERN_BENCHMARKS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzzers
+	$(SANITIZER_ENV) tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+	$(BUILD)/bench/plugin/halvern_long_run
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -18,9 +18,10 @@ struct ModuleState {
   clap_plugin_descriptor_t* descriptor = nullptr;
 };
 
+// Never destroyed, so a host's late deinit from an exit handler still finds it.
 ModuleState& Module() {
-  static ModuleState state;
-  return state;
+  static ModuleState* state = new ModuleState;
+  return *state;
 }
 
 constexpr clap_version_t kVersion{CLAP_VERSION_MAJOR, CLAP_VERSION_MINOR, CLAP_VERSION_REVISION};

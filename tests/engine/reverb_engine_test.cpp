@@ -13,7 +13,11 @@ class Engine : public testing::Test {
  protected:
   Engine() : engine_(std::make_unique<ReverbEngine>()) {}
 
-  void Reset(double rate) { engine_->ResetProcessing(rate, values_); }
+  // As activation does: every parameter is announced, then the engine is reset.
+  void Reset(double rate) {
+    engine_->OnParamChange(values_);
+    engine_->ResetProcessing(rate, values_);
+  }
 
   void Set(int param, double value) {
     values_[param] = value;

@@ -22,14 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plug.channelIOString = text.c_str();
   fw::Processor processor(plug);
   processor.PrepareBlockSize(4);
+  std::vector<double> samples[2];
+  std::vector<double*> pointers[2];
   for (auto direction : {fw::BusDirection::Input, fw::BusDirection::Output}) {
     const int32_t channels = processor.ChannelCount(direction);
     processor.ConnectChannels(direction, 0, channels, false);
     processor.ConnectChannels(direction, 0, channels, true);
-    std::vector<double> samples(4 * std::max(channels, 1), 0.25);
-    std::vector<double*> pointers;
-    for (int32_t c = 0; c < channels; ++c) pointers.push_back(samples.data() + 4 * c);
-    processor.BindChannelBuffers(direction, 0, channels, pointers.data(), 4);
+    const int side = static_cast<int>(direction);
+    samples[side].assign(4 * std::max(channels, 1), 0.25);
+    for (int32_t c = 0; c < channels; ++c) pointers[side].push_back(samples[side].data() + 4 * c);
+    processor.BindChannelBuffers(direction, 0, channels, pointers[side].data(), 4);
     for (int32_t bus = -1; bus <= processor.MaxBusCount(direction); ++bus) {
       processor.BusChannelCount(direction, bus, 0);
       if (processor.BusName(direction, bus, maxima.inputBuses).size() > 31) std::abort();
