@@ -22,7 +22,9 @@ Registry& TheRegistry() {
 }  // namespace
 
 TimerImpl::TimerImpl(TimerClock& clock, Callback callback, uint32_t intervalMs)
-    : clock_(clock), callback_(std::move(callback)), intervalMs_(intervalMs) {
+    : clock_(clock),
+      callback_(std::make_shared<Callback>(std::move(callback))),
+      intervalMs_(intervalMs) {
   Registry& registry = TheRegistry();
   std::lock_guard guard(registry.lock);
   timerId_ = clock_.StartPlatformTimer(intervalMs_);
@@ -48,9 +50,8 @@ void TimerImpl::Dispatch(const TimerClock& clock, uint64_t id) {
   });
   if (found == registry.timers.end()) return;
   TimerImpl& timer = **found;
-  // A copy, so that a callback that destroys its own timer is not destroyed mid-call.
-  Callback callback = timer.callback_;
-  callback(timer);
+  const std::shared_ptr<Callback> callback = timer.callback_;
+  (*callback)(timer);
 }
 
 std::unique_ptr<Timer> StartTimer(TimerClock& clock, TimerImpl::Callback callback,

@@ -41,7 +41,9 @@ class TimerImpl final : public Timer {
  private:
   TimerClock& clock_;
   uint64_t timerId_ = 0;
-  Callback callback_;
+  // Shared so that a dispatch keeps the callback alive while it destroys its own
+  // timer, without copying it: a callback's state then carries from tick to tick.
+  std::shared_ptr<Callback> callback_;
   uint32_t intervalMs_;
 };
 
