@@ -43,5 +43,15 @@ faults: build
 	$(SANITIZER_ENV) tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 	$(BUILD)/bench/plugin/halvern_long_run
 
+# The main job: a release build of the plug-in and halvern-render in their own folder,
+# then the demo renders (WAV files and impulse-response plots) under $(BUILD)/demo/.
+DEMO_BUILD ?= $(BUILD)-release
+
+demo: deps
+	cmake -S . -B $(DEMO_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DHALVERN_TESTS=OFF -DHALVERN_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(DEMO_BUILD) -j $(JOBS) --target halvern-render
+	$(DEMO_BUILD)/tools/render/halvern-render --plugin $(DEMO_BUILD)/Halvern.clap --demo $(BUILD)/demo
+
 clean:
 	rm -rf $(BUILD) build-*

@@ -1,0 +1,68 @@
+#include "tools/render/automation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tools/render/errors.h"
+#include "tools/render/parameters.h"
+
+namespace render {
+namespace {
+
+// About 31 years: any time beyond it is a typing error, and the frame must fit 64 bits.
+constexpr double kLatestSeconds = 1e9;
+
+}  // namespace
+
+std::vector<ParameterChange> ParseAutomation(std::string_view text, const std::string& source,
+                                             const ParameterTable& parameters, double sampleRate) {
+  std::vector<ParameterChange> changes;
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    const std::string where = source + ":" + std::to_string(number) + ": ";
+    const std::string_view content = Trimmed(line);
+    if (content.empty() || content.front() == '#') continue;
+    const std::string copy(content);
+    char* end = nullptr;
+    const double seconds = std::strtod(copy.c_str(), &end);
+    const std::size_t used = static_cast<std::size_t>(end - copy.c_str());
+    if (used == 0 || !(seconds >= 0.0 && seconds < kLatestSeconds) ||
+        (used < copy.size() && !std::isspace(static_cast<unsigned char>(copy[used])))) {
+      throw RenderError(where + "a line starts with the time in seconds (0 or more), then the " +
+                        "parameter name and its value, as in \"1.5 Room Size 0.8\"");
+    }
+    const std::string_view rest = Trimmed(content.substr(used));
+    const ParameterSpec* spec = parameters.FindAtStart(rest);
+    if (!spec) {
+      throw RenderError(where + "no parameter name and value after the time in \"" +
+                        std::string(rest) + "\"; the parameters are " + parameters.NameList());
+    }
+    try {
+      const ParameterValue value = parameters.Parse(*spec, rest.substr(spec->name.size()));
+      changes.push_back({static_cast<uint64_t>(std::llround(seconds * sampleRate)), value});
+    } catch (const RenderError& error) {
+      throw RenderError(where + error.what());
+    }
+  }
+  std::stable_sort(
+      changes.begin(), changes.end(),
+      [](const ParameterChange& a, const ParameterChange& b) { return a.frame < b.frame; });
+  return changes;
+}
+
+std::vector<ParameterChange> ReadAutomationFile(const std::filesystem::path& path,
+                                                const ParameterTable& parameters,
+                                                double sampleRate) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw RenderError("cannot read the automation file \"" + path.string() + "\"");
+  std::ostringstream text;
+  text << file.rdbuf();
+  return ParseAutomation(text.str(), path.string(), parameters, sampleRate);
+}
+
+}  // namespace render

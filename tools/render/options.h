@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/render/audio_file.h"
+#include "tools/render/render_job.h"
+
+namespace render {
+
+enum class Mode {
+  Render,           // IN -o OUT
+  ImpulseResponse,  // --ir
+  ListParameters,   // --list-params
+  SaveState,        // --state-out without anything to render
+  Demo,             // --demo DIR
+  Help,
+};
+
+struct Options {
+  Mode mode = Mode::Render;
+  std::filesystem::path input;
+  std::optional<std::filesystem::path> output;
+  std::optional<std::filesystem::path> sidechain;
+  std::optional<std::filesystem::path> stateIn;
+  std::optional<std::filesystem::path> stateOut;
+  std::optional<std::filesystem::path> automation;
+  std::optional<std::filesystem::path> plot;
+  std::optional<std::filesystem::path> plugin;
+  std::filesystem::path demoFolder;
+  std::vector<std::string> assignments;
+  FormatRequest format;
+  HostChoices host;
+  double impulseSampleRate = 48000.0;
+};
+
+// Throws UsageError for a command line that does not make sense.
+Options ParseOptions(int argc, char** argv);
+std::string HelpText();
+
+}  // namespace render

@@ -1,0 +1,222 @@
+#include "tools/render/parameters.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <iomanip>
+#include <optional>
+#include <ostream>
+
+#include "tools/render/errors.h"
+#include "tools/render/plugin_instance.h"
+
+namespace render {
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool IsSpace(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// A number at the start of `text` and what follows it.
+struct LeadingNumber {
+  double value = 0.0;
+  std::string_view number;
+  std::string_view rest;
+};
+
+std::optional<LeadingNumber> ReadLeadingNumber(std::string_view text) {
+  const std::string copy(text);
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  const std::size_t used = static_cast<std::size_t>(end - copy.c_str());
+  if (used == 0 || !std::isfinite(value)) return std::nullopt;
+  return LeadingNumber{value, text.substr(0, used), Trimmed(text.substr(used))};
+}
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string Joined(const std::vector<std::string>& words, std::string_view separator) {
+  std::string text;
+  for (const std::string& word : words)
+    text += (text.empty() ? "" : std::string(separator)) + word;
+  return text;
+}
+
+// "a, b or c".
+std::string ListOf(const std::vector<std::string>& words, const char* last) {
+  std::string text;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += i + 1 == words.size() ? std::string(" ") + last + " " : ", ";
+    text += words[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsSpace(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+ParameterTable::ParameterTable(const PluginInstance& instance) : instance_(instance) {
+  for (uint32_t i = 0; i < instance.ParameterCount(); ++i) {
+    const clap_param_info_t info = instance.ParameterInfo(i);
+    ParameterSpec spec;
+    spec.id = info.id;
+    spec.name = info.name;
+    spec.defaultValue = info.default_value;
+    spec.stepped = (info.flags & CLAP_PARAM_IS_STEPPED) != 0;
+    if (spec.stepped) {
+      spec.minValue = info.min_value;
+      for (double v = info.min_value; v <= info.max_value; v += 1.0) {
+        spec.choices.push_back(instance.ValueToText(info.id, v));
+      }
+    } else {
+      spec.lowestText = instance.ValueToText(info.id, info.min_value);
+      spec.highestText = instance.ValueToText(info.id, info.max_value);
+      const auto low = ReadLeadingNumber(spec.lowestText);
+      const auto high = ReadLeadingNumber(spec.highestText);
+      if (!low || !high) {
+        throw RenderError("the plug-in writes the range of " + spec.name +
+                          " in a form this tool cannot read: " + spec.lowestText + " to " +
+                          spec.highestText);
+      }
+      spec.lowest = std::min(low->value, high->value);
+      spec.highest = std::max(low->value, high->value);
+      spec.unit = std::string(low->rest);
+    }
+    specs_.push_back(std::move(spec));
+  }
+}
+
+const ParameterSpec& ParameterTable::Find(std::string_view name) const {
+  const std::string_view wanted = Trimmed(name);
+  for (const ParameterSpec& spec : specs_) {
+    if (spec.name == wanted) return spec;
+  }
+  for (const ParameterSpec& spec : specs_) {
+    if (SameIgnoringCase(spec.name, wanted)) return spec;
+  }
+  throw RenderError("unknown parameter " + Quoted(wanted) + "; the parameters are " + NameList());
+}
+
+std::string ParameterTable::NameList() const {
+  std::vector<std::string> names;
+  for (const ParameterSpec& spec : specs_)
+    names.push_back(spec.name);
+  return ListOf(names, "and");
+}
+
+const ParameterSpec* ParameterTable::FindAtStart(std::string_view text) const {
+  const ParameterSpec* found = nullptr;
+  for (const ParameterSpec& spec : specs_) {
+    const std::size_t n = spec.name.size();
+    if (text.size() > n && SameIgnoringCase(text.substr(0, n), spec.name) && IsSpace(text[n]) &&
+        (!found || n > found->name.size())) {
+      found = &spec;
+    }
+  }
+  return found;
+}
+
+ParameterValue ParameterTable::Parse(const ParameterSpec& spec, std::string_view text) const {
+  const std::string_view value = Trimmed(text);
+  return spec.stepped ? ParseChoice(spec, value) : ParseNumber(spec, value);
+}
+
+ParameterValue ParameterTable::ParseChoice(const ParameterSpec& spec, std::string_view text) const {
+  for (const std::string& choice : spec.choices) {
+    if (!SameIgnoringCase(choice, text)) continue;
+    if (const auto value = instance_.TextToValue(spec.id, choice)) return {spec.id, *value};
+  }
+  int index = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+  if (error == std::errc() && end == text.data() + text.size() && index >= spec.minValue &&
+      index < spec.minValue + static_cast<double>(spec.choices.size())) {
+    return {spec.id, static_cast<double>(index)};
+  }
+  throw RenderError(spec.name + ": " + Quoted(text) + " is not one of its values; give " +
+                    RangeText(spec));
+}
+
+ParameterValue ParameterTable::ParseNumber(const ParameterSpec& spec, std::string_view text) const {
+  const auto number = ReadLeadingNumber(text);
+  if (!number || !(number->rest.empty() || SameIgnoringCase(number->rest, spec.unit))) {
+    throw RenderError(spec.name + ": " + Quoted(text) + " is not a value; give " + RangeText(spec));
+  }
+  if (number->value < spec.lowest || number->value > spec.highest) {
+    throw RenderError(spec.name + ": " + Quoted(text) + " is out of range; give " +
+                      RangeText(spec));
+  }
+  const auto value = instance_.TextToValue(spec.id, std::string(number->number));
+  if (!value) throw RenderError(spec.name + ": the plug-in does not accept " + Quoted(text));
+  return {spec.id, *value};
+}
+
+std::string ParameterTable::RangeText(const ParameterSpec& spec) const {
+  if (spec.stepped) {
+    const int first = static_cast<int>(spec.minValue);
+    return ListOf(spec.choices, "or") + " (or their number, " + std::to_string(first) + " to " +
+           std::to_string(first + static_cast<int>(spec.choices.size()) - 1) + ")";
+  }
+  return "a number from " + spec.lowestText + " to " + spec.highestText;
+}
+
+ParameterValue ParameterTable::ParseAssignment(std::string_view assignment) const {
+  const std::size_t equals = assignment.find('=');
+  if (equals == std::string_view::npos) {
+    throw RenderError("--set " + Quoted(assignment) + ": write it as \"Name=Value\"");
+  }
+  return Parse(Find(assignment.substr(0, equals)), assignment.substr(equals + 1));
+}
+
+std::vector<ParameterValue> ParameterTable::ParseAssignments(
+    std::span<const std::string> assignments) const {
+  std::vector<ParameterValue> values;
+  for (const std::string& assignment : assignments)
+    values.push_back(ParseAssignment(assignment));
+  return values;
+}
+
+void ParameterTable::WriteListing(std::ostream& out) const {
+  struct Row {
+    std::string id, name, range, defaultText, current;
+  };
+  std::vector<Row> rows{{"#", "Name", "Range", "Default", "Current"}};
+  for (const ParameterSpec& spec : specs_) {
+    rows.push_back(
+        {std::to_string(spec.id), spec.name,
+         spec.stepped ? Joined(spec.choices, " | ") : spec.lowestText + " to " + spec.highestText,
+         instance_.ValueToText(spec.id, spec.defaultValue),
+         instance_.ValueToText(spec.id, instance_.CurrentValue(spec.id))});
+  }
+  std::size_t widths[4] = {};
+  for (const Row& row : rows) {
+    const std::string* cells[] = {&row.id, &row.name, &row.range, &row.defaultText};
+    for (std::size_t c = 0; c < 4; ++c)
+      widths[c] = std::max(widths[c], cells[c]->size());
+  }
+  for (const Row& row : rows) {
+    out << std::right << std::setw(static_cast<int>(widths[0])) << row.id << "  " << std::left
+        << std::setw(static_cast<int>(widths[1])) << row.name << "  "
+        << std::setw(static_cast<int>(widths[2])) << row.range << "  "
+        << std::setw(static_cast<int>(widths[3])) << row.defaultText << "  " << row.current << "\n";
+  }
+}
+
+}  // namespace render
