@@ -91,7 +91,7 @@ std::span<const DemoSetting> DemoSettings() {
   static const std::vector<DemoSetting> settings{
       {"defaults", {}},
       {"small-room",
-       {"Room Size=0.35", "Damping=0.65", "Predelay=4", "ER Density=6", "ER Level=0.45",
+       {"Room Size=0.2", "Damping=0.65", "Predelay=4", "ER Density=6", "ER Level=0.45",
         "Reverb HPF=120", "Wet Level=0.28", "Width=0.8"}},
       {"gated-hall",
        {"Room Size=0.95", "Damping=0.3", "Density=6", "Predelay=25", "Wet Level=0.3", "Width=1.3",

@@ -284,19 +284,24 @@ void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, const std::filesy
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
 
-  Text(cr, kLeft, 38, plot.title, {.size = 22, .colour = kInk, .bold = true});
-  std::string subtitle = Format("%.0f Hz", rate) + ", " +
-                         Format("%.2f s rendered", static_cast<double>(response.Frames()) / rate);
-  subtitle += plot.fit ? ", RT60 " + Format("%.2f s", plot.fit->rt60Seconds)
-                       : ", RT60 not measurable (the decay does not reach -35 dB)";
-  Text(cr, kLeft, 62, subtitle, {.size = 14});
-
   // The waveform's scale follows the reverberation, so that it shows beneath a loud
   // direct sound; one more than 60 dB down is drawn at the direct sound's scale.
   const double width = kWidth - kLeft - kRight;
   const double overall = PeakFrom(response, 0);
   const double reverberant = PeakFrom(response, static_cast<std::size_t>(std::ceil(0.001 * rate)));
   const double scale = 1.1 * (reverberant > 1e-3 * overall ? reverberant : std::max(overall, 1e-9));
+
+  Text(cr, kLeft, 38, plot.title, {.size = 22, .colour = kInk, .bold = true});
+  std::string subtitle = Format("%.0f Hz", rate) + ", " +
+                         Format("%.2f s rendered", static_cast<double>(response.Frames()) / rate);
+  subtitle += plot.fit ? ", RT60 " + Format("%.2f s", plot.fit->rt60Seconds)
+                       : ", RT60 not measurable (the decay does not reach -35 dB)";
+  if (overall > scale) {
+    subtitle += "; the direct sound (" + Format("%.1f dBFS", DecibelsFullScale(overall)) +
+                ") is off the waveform's scale";
+  }
+  Text(cr, kLeft, 62, subtitle, {.size = 14});
+
   const double laneStep = NiceValueBelow(scale / 1.1);
   const char* lanePattern = laneStep < 0.01 ? "%.3f" : "%.2f";
   const std::size_t lanes = std::min<std::size_t>(response.channels.size(), 2);
@@ -309,10 +314,6 @@ void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, const std::filesy
     DrawWaveform(cr, lane, response.channels[c], rate, kChannelColours[c]);
     Text(cr, lane.x + lane.width - 10, lane.y + 18, kChannelNames[c],
          {.colour = kChannelColours[c], .bold = true, .alignX = 1.0});
-    if (c == 0 && overall > scale) {
-      Text(cr, lane.x + 8, lane.y + 18,
-           Format("direct sound at %.1f dBFS, off scale", DecibelsFullScale(overall)), {});
-    }
   }
   VerticalTitle(cr, 84 + 135, "amplitude");
 
