@@ -81,8 +81,11 @@ void PluginApiBase::SetHost(const char* name, int32_t version) {
   hostName_ = name ? name : "";
   hostKind_ = IdentifyHost(name);
   hostVersion_ = version;
+  const std::string versionText = "v" + std::to_string(version >> 16) + "." +
+                                  std::to_string((version >> 8) & 255) + "." +
+                                  std::to_string(version & 255);
   Trace(__func__, __LINE__, "host_%sknown:%s:%s", hostKind_ ? "" : "un", hostName_.c_str(),
-        version);
+        versionText.c_str());
 }
 
 void PluginApiBase::QueueParamForEditor(int32_t index, double value, bool isNormalized) {

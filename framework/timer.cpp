@@ -14,9 +14,11 @@ struct Registry {
   std::vector<TimerImpl*> timers;
 };
 
+// Never destroyed: a host may destroy instances (and so stop timers) from its own exit
+// handlers, after this module's static objects are gone.
 Registry& TheRegistry() {
-  static Registry registry;
-  return registry;
+  static Registry* registry = new Registry;
+  return *registry;
 }
 
 }  // namespace
