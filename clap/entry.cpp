@@ -1,8 +1,9 @@
 // The module's exported entry and plug-in factory, and the module-wide state behind them.
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <string>
+#include <type_traits>
 
 #include "clap/abi.h"
 #include "clap/preset_discovery.h"
@@ -11,17 +12,25 @@
 namespace fw {
 namespace {
 
+// Module-wide state. It has no destructor, so a host's late deinit from an exit handler
+// still finds it intact; what it owns is freed by the last deinit.
 struct ModuleState {
   std::mutex lock;  // plain, usable before any initialisation
   uint32_t referenceCount = 0;
-  std::string path;
+  char* path = nullptr;  // a copy of what the first successful init received
   clap_plugin_descriptor_t* descriptor = nullptr;
 };
 
-// Never destroyed, so a host's late deinit from an exit handler still finds it.
+constinit ModuleState theModule;
+static_assert(std::is_trivially_destructible_v<ModuleState>);
+
 ModuleState& Module() {
-  static ModuleState* state = new ModuleState;
-  return *state;
+  return theModule;
+}
+
+void ForgetPath(ModuleState& state) {
+  std::free(state.path);
+  state.path = nullptr;
 }
 
 constexpr clap_version_t kVersion{CLAP_VERSION_MAJOR, CLAP_VERSION_MINOR, CLAP_VERSION_REVISION};
@@ -46,16 +55,19 @@ bool Init(const char* path) {
   std::lock_guard guard(module.lock);
   if (module.referenceCount != 0) {
     // A second initialisation from another path is refused and changes nothing.
-    if (module.path != path) return false;
+    if (std::strcmp(module.path, path) != 0) return false;
     ++module.referenceCount;
     return true;
   }
-  module.path = path;
+  ForgetPath(module);
+  module.path = strdup(path);
   auto* descriptor = new (std::nothrow) clap_plugin_descriptor_t{};
   delete module.descriptor;
   module.descriptor = descriptor;
-  if (!descriptor) {
-    module.path.clear();
+  if (!descriptor || !module.path) {
+    ForgetPath(module);
+    delete module.descriptor;
+    module.descriptor = nullptr;
     return false;
   }
   Describe(*descriptor);
@@ -68,13 +80,15 @@ void Deinit() {
   std::lock_guard guard(module.lock);
   if (module.referenceCount == 0) return;
   if (--module.referenceCount == 0) {
-    module.path.clear();
+    ForgetPath(module);
     delete module.descriptor;
     module.descriptor = nullptr;
   }
 }
 
-uint32_t PluginCount(const clap_plugin_factory_t*) { return 1; }
+uint32_t PluginCount(const clap_plugin_factory_t*) {
+  return 1;
+}
 
 const clap_plugin_descriptor_t* PluginDescriptor(const clap_plugin_factory_t*, uint32_t index) {
   ModuleState& module = Module();
@@ -94,7 +108,9 @@ const clap_plugin_t* CreatePlugin(const clap_plugin_factory_t*, const clap_host_
   return instance ? instance->Record() : nullptr;
 }
 
-uint32_t ProviderCount(const clap_preset_discovery_factory_t*) { return 1; }
+uint32_t ProviderCount(const clap_preset_discovery_factory_t*) {
+  return 1;
+}
 
 const clap_preset_discovery_provider_descriptor_t* ProviderDescriptor(
     const clap_preset_discovery_factory_t*, uint32_t index) {

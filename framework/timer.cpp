@@ -1,25 +1,26 @@
 #include "framework/timer.h"
 
-#include <algorithm>
 #include <mutex>
-#include <vector>
+#include <type_traits>
 
 namespace fw {
-namespace {
 
-// The process-wide list of running timers. The lock is recursive because a
-// callback, which runs under it, may stop its own timer or start another.
-struct Registry {
+// The process-wide list of running timers, linked through the timers themselves, in
+// the order they started. The lock is recursive because a callback, which runs under
+// it, may stop its own timer or start another. Nothing here has a destructor, so a
+// host that destroys instances (and so stops timers) from its own exit handlers,
+// after this module's static objects are gone, still finds the registry intact, and
+// unloading the module leaves nothing behind.
+struct TimerRegistry {
   std::recursive_mutex lock;
-  std::vector<TimerImpl*> timers;
+  TimerImpl* first = nullptr;
+  TimerImpl* last = nullptr;
 };
 
-// Never destroyed: a host may destroy instances (and so stop timers) from its own exit
-// handlers, after this module's static objects are gone.
-Registry& TheRegistry() {
-  static Registry* registry = new Registry;
-  return *registry;
-}
+namespace {
+
+constinit TimerRegistry registry;
+static_assert(std::is_trivially_destructible_v<TimerRegistry>);
 
 }  // namespace
 
@@ -27,33 +28,37 @@ TimerImpl::TimerImpl(TimerClock& clock, Callback callback, uint32_t intervalMs)
     : clock_(clock),
       callback_(std::make_shared<Callback>(std::move(callback))),
       intervalMs_(intervalMs) {
-  Registry& registry = TheRegistry();
   std::lock_guard guard(registry.lock);
   timerId_ = clock_.StartPlatformTimer(intervalMs_);
-  if (timerId_ != 0) registry.timers.push_back(this);
+  if (timerId_ == 0) return;
+  previous_ = registry.last;
+  (previous_ ? previous_->next_ : registry.first) = this;
+  registry.last = this;
 }
 
-TimerImpl::~TimerImpl() { Stop(); }
+TimerImpl::~TimerImpl() {
+  Stop();
+}
 
 void TimerImpl::Stop() {
-  Registry& registry = TheRegistry();
   std::lock_guard guard(registry.lock);
   if (timerId_ == 0) return;
   clock_.StopPlatformTimer(timerId_);
-  registry.timers.erase(std::find(registry.timers.begin(), registry.timers.end(), this));
+  (previous_ ? previous_->next_ : registry.first) = next_;
+  (next_ ? next_->previous_ : registry.last) = previous_;
+  previous_ = next_ = nullptr;
   timerId_ = 0;
 }
 
 void TimerImpl::Dispatch(const TimerClock& clock, uint64_t id) {
-  Registry& registry = TheRegistry();
   std::lock_guard guard(registry.lock);
-  auto found = std::find_if(registry.timers.begin(), registry.timers.end(), [&](TimerImpl* t) {
-    return &t->clock_ == &clock && t->timerId_ == id;
-  });
-  if (found == registry.timers.end()) return;
-  TimerImpl& timer = **found;
-  const std::shared_ptr<Callback> callback = timer.callback_;
-  (*callback)(timer);
+  for (TimerImpl* timer = registry.first; timer; timer = timer->next_) {
+    if (&timer->clock_ == &clock && timer->timerId_ == id) {
+      const std::shared_ptr<Callback> callback = timer->callback_;
+      (*callback)(*timer);
+      return;
+    }
+  }
 }
 
 std::unique_ptr<Timer> StartTimer(TimerClock& clock, TimerImpl::Callback callback,

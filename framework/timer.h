@@ -45,6 +45,10 @@ class TimerImpl final : public Timer {
   // timer, without copying it: a callback's state then carries from tick to tick.
   std::shared_ptr<Callback> callback_;
   uint32_t intervalMs_;
+  // Links of the process-wide registry of running timers.
+  TimerImpl* previous_ = nullptr;
+  TimerImpl* next_ = nullptr;
+  friend struct TimerRegistry;
 };
 
 std::unique_ptr<Timer> StartTimer(TimerClock& clock, TimerImpl::Callback callback,
