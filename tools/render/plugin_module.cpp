@@ -12,9 +12,9 @@ namespace render {
 PluginModule::PluginModule(std::filesystem::path path) : path_(std::move(path)) {
   const std::string where = "the plug-in module \"" + path_.string() + "\"";
   if (!std::filesystem::exists(path_)) throw RenderError(where + " does not exist");
-  handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle_) throw RenderError("cannot load " + where + ": " + dlerror());
-  entry_ = static_cast<const clap_plugin_entry_t*>(dlsym(handle_, "clap_entry"));
+  void* handle = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) throw RenderError("cannot load " + where + ": " + dlerror());
+  entry_ = static_cast<const clap_plugin_entry_t*>(dlsym(handle, "clap_entry"));
   std::string failure;
   if (!entry_) {
     failure = where + " has no clap_entry";
@@ -32,14 +32,16 @@ PluginModule::PluginModule(std::filesystem::path path) : path_(std::move(path)) 
     }
   }
   if (!failure.empty()) {
-    dlclose(handle_);
+    dlclose(handle);
     throw RenderError(failure);
   }
 }
 
+// The module stays mapped until the process ends: a one-shot tool gains nothing by
+// unloading it, and what the module leaves behind (exit handlers, the state it keeps
+// for a late deinit) stays valid.
 PluginModule::~PluginModule() {
   entry_->deinit();
-  dlclose(handle_);
 }
 
 std::filesystem::path LocatePluginModule(const std::optional<std::filesystem::path>& requested) {

@@ -8,7 +8,7 @@
 namespace render {
 
 // A CLAP module loaded with dlopen and initialised through its clap_entry, as a DAW
-// loads it; deinitialised and unloaded with the object.
+// loads it; deinitialised with the object.
 class PluginModule {
  public:
   explicit PluginModule(std::filesystem::path path);
@@ -21,7 +21,6 @@ class PluginModule {
 
  private:
   std::filesystem::path path_;
-  void* handle_ = nullptr;
   const clap_plugin_entry_t* entry_ = nullptr;
   const clap_plugin_factory_t* factory_ = nullptr;
 };
