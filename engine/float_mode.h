@@ -4,6 +4,12 @@
 #include <xmmintrin.h>
 #endif
 
+#if defined(__SSE__) || defined(_M_X64)
+inline constexpr bool kHardwareFlushToZero = true;
+#else
+inline constexpr bool kHardwareFlushToZero = false;
+#endif
+
 // Sets flush-to-zero and denormals-are-zero for the lifetime of the object and
 // restores the caller's mode afterwards, so a decaying tail never falls into
 // slow subnormal arithmetic and the host's own mode is left untouched.

@@ -100,8 +100,12 @@ struct TrimmedLoop {
   }
   // Tested on the bit pattern, so the result is the same whatever the floating-point mode:
   // a value is subnormal when its magnitude bits lie strictly between those of 0 and of
-  // the smallest normal number.
+  // the smallest normal number. Under the processor's flush-to-zero and denormals-are-
+  // zero modes no arithmetic makes or reads one, so there the test changes nothing and
+  // the engine skips it (kSoftwareFlush false).
+  template <bool kSoftwareFlush>
   static double FlushSubnormal(double v) {
+    if constexpr (!kSoftwareFlush) return v;
     constexpr uint64_t kMagnitudeBits = 0x7fffffffffffffff;
     constexpr uint64_t kSmallestNormal = 0x0010000000000000;
     const uint64_t magnitude = std::bit_cast<uint64_t>(v) & kMagnitudeBits;
@@ -118,11 +122,12 @@ struct TrimmedLoop {
 
 // Comb with a one-pole lowpass in its feedback path.
 struct CombFilter : TrimmedLoop {
+  template <bool kSoftwareFlush = true>
   double Step(double x) {
     UpdateTrim();
-    const double out = FlushSubnormal(buffer[position]);
-    filterStore = FlushSubnormal(filterStore * damp1 + out * damp2);
-    buffer[position] = FlushSubnormal(feedback * filterStore + x);
+    const double out = FlushSubnormal<kSoftwareFlush>(buffer[position]);
+    filterStore = FlushSubnormal<kSoftwareFlush>(filterStore * damp1 + out * damp2);
+    buffer[position] = FlushSubnormal<kSoftwareFlush>(feedback * filterStore + x);
     AdvancePosition();
     return out;
   }
@@ -134,11 +139,12 @@ struct CombFilter : TrimmedLoop {
 };
 
 struct AllpassFilter : TrimmedLoop {
+  template <bool kSoftwareFlush = true>
   double Step(double x) {
     UpdateTrim();
-    const double delayed = FlushSubnormal(buffer[position]);
+    const double delayed = FlushSubnormal<kSoftwareFlush>(buffer[position]);
     const double y = delayed - x;
-    buffer[position] = FlushSubnormal(delayed * feedback + x);
+    buffer[position] = FlushSubnormal<kSoftwareFlush>(delayed * feedback + x);
     AdvancePosition();
     return y;
   }

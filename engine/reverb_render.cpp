@@ -8,6 +8,8 @@ namespace {
 constexpr double kSmallestNormalFloat = 1.1754943508222875e-38;  // 2^-126
 constexpr double kOutputLfoPeriodSeconds = 31.41592653589793;
 constexpr double kGateOnThresholdDb = -89.9;  // -90 dB switches the gate off
+// RenderBlock runs under flush-to-zero and denormals-are-zero where the processor has them.
+constexpr bool kSoftwareFlush = !kHardwareFlushToZero;
 
 // A NaN or infinity from upstream would stay in the delay lines for good; it enters
 // as silence instead.
@@ -114,12 +116,12 @@ void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outp
     double wL = 0.0;
     double wR = 0.0;
     for (int32_t k = 0; k < combCount_; ++k) {
-      wL += combsLeft_[k].Step(L);
-      wR += combsRight_[k].Step(R);
+      wL += combsLeft_[k].Step<kSoftwareFlush>(L);
+      wR += combsRight_[k].Step<kSoftwareFlush>(R);
     }
     for (int32_t k = 0; k < allpassCount_; ++k) {
-      wL = allpassesLeft_[k].Step(wL);
-      wR = allpassesRight_[k].Step(wR);
+      wL = allpassesLeft_[k].Step<kSoftwareFlush>(wL);
+      wR = allpassesRight_[k].Step<kSoftwareFlush>(wR);
     }
 
     if (gateOn) {
