@@ -37,13 +37,13 @@ std::vector<ParameterChange> ParseAutomation(std::string_view text, const std::s
                         "parameter name and its value, as in \"1.5 Room Size 0.8\"");
     }
     const std::string_view rest = Trimmed(content.substr(used));
-    const ParameterSpec* spec = parameters.FindAtStart(rest);
-    if (!spec) {
+    const KnownParameter* known = parameters.FindAtStart(rest);
+    if (!known) {
       throw RenderError(where + "no parameter name and value after the time in \"" +
                         std::string(rest) + "\"; the parameters are " + parameters.NameList());
     }
     try {
-      const ParameterValue value = parameters.Parse(*spec, rest.substr(spec->name.size()));
+      const ParameterValue value = parameters.Parse(*known, rest.substr(known->name.size()));
       changes.push_back({static_cast<uint64_t>(std::llround(seconds * sampleRate)), value});
     } catch (const RenderError& error) {
       throw RenderError(where + error.what());

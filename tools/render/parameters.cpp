@@ -76,105 +76,108 @@ std::string_view Trimmed(std::string_view text) {
 ParameterTable::ParameterTable(const PluginInstance& instance) : instance_(instance) {
   for (uint32_t i = 0; i < instance.ParameterCount(); ++i) {
     const clap_param_info_t info = instance.ParameterInfo(i);
-    ParameterSpec spec;
-    spec.id = info.id;
-    spec.name = info.name;
-    spec.defaultValue = info.default_value;
-    spec.stepped = (info.flags & CLAP_PARAM_IS_STEPPED) != 0;
-    if (spec.stepped) {
-      spec.minValue = info.min_value;
+    KnownParameter known;
+    known.id = info.id;
+    known.name = info.name;
+    known.defaultValue = info.default_value;
+    known.stepped = (info.flags & CLAP_PARAM_IS_STEPPED) != 0;
+    if (known.stepped) {
+      known.minValue = info.min_value;
       for (double v = info.min_value; v <= info.max_value; v += 1.0) {
-        spec.choices.push_back(instance.ValueToText(info.id, v));
+        known.choices.push_back(instance.ValueToText(info.id, v));
       }
     } else {
-      spec.lowestText = instance.ValueToText(info.id, info.min_value);
-      spec.highestText = instance.ValueToText(info.id, info.max_value);
-      const auto low = ReadLeadingNumber(spec.lowestText);
-      const auto high = ReadLeadingNumber(spec.highestText);
+      known.lowestText = instance.ValueToText(info.id, info.min_value);
+      known.highestText = instance.ValueToText(info.id, info.max_value);
+      const auto low = ReadLeadingNumber(known.lowestText);
+      const auto high = ReadLeadingNumber(known.highestText);
       if (!low || !high) {
-        throw RenderError("the plug-in writes the range of " + spec.name +
-                          " in a form this tool cannot read: " + spec.lowestText + " to " +
-                          spec.highestText);
+        throw RenderError("the plug-in writes the range of " + known.name +
+                          " in a form this tool cannot read: " + known.lowestText + " to " +
+                          known.highestText);
       }
-      spec.lowest = std::min(low->value, high->value);
-      spec.highest = std::max(low->value, high->value);
-      spec.unit = std::string(low->rest);
+      known.lowest = std::min(low->value, high->value);
+      known.highest = std::max(low->value, high->value);
+      known.unit = std::string(low->rest);
     }
-    specs_.push_back(std::move(spec));
+    known_.push_back(std::move(known));
   }
 }
 
-const ParameterSpec& ParameterTable::Find(std::string_view name) const {
+const KnownParameter& ParameterTable::Find(std::string_view name) const {
   const std::string_view wanted = Trimmed(name);
-  for (const ParameterSpec& spec : specs_) {
-    if (spec.name == wanted) return spec;
+  for (const KnownParameter& known : known_) {
+    if (known.name == wanted) return known;
   }
-  for (const ParameterSpec& spec : specs_) {
-    if (SameIgnoringCase(spec.name, wanted)) return spec;
+  for (const KnownParameter& known : known_) {
+    if (SameIgnoringCase(known.name, wanted)) return known;
   }
   throw RenderError("unknown parameter " + Quoted(wanted) + "; the parameters are " + NameList());
 }
 
 std::string ParameterTable::NameList() const {
   std::vector<std::string> names;
-  for (const ParameterSpec& spec : specs_)
-    names.push_back(spec.name);
+  for (const KnownParameter& known : known_)
+    names.push_back(known.name);
   return ListOf(names, "and");
 }
 
-const ParameterSpec* ParameterTable::FindAtStart(std::string_view text) const {
-  const ParameterSpec* found = nullptr;
-  for (const ParameterSpec& spec : specs_) {
-    const std::size_t n = spec.name.size();
-    if (text.size() > n && SameIgnoringCase(text.substr(0, n), spec.name) && IsSpace(text[n]) &&
+const KnownParameter* ParameterTable::FindAtStart(std::string_view text) const {
+  const KnownParameter* found = nullptr;
+  for (const KnownParameter& known : known_) {
+    const std::size_t n = known.name.size();
+    if (text.size() > n && SameIgnoringCase(text.substr(0, n), known.name) && IsSpace(text[n]) &&
         (!found || n > found->name.size())) {
-      found = &spec;
+      found = &known;
     }
   }
   return found;
 }
 
-ParameterValue ParameterTable::Parse(const ParameterSpec& spec, std::string_view text) const {
+ParameterValue ParameterTable::Parse(const KnownParameter& known, std::string_view text) const {
   const std::string_view value = Trimmed(text);
-  return spec.stepped ? ParseChoice(spec, value) : ParseNumber(spec, value);
+  return known.stepped ? ParseChoice(known, value) : ParseNumber(known, value);
 }
 
-ParameterValue ParameterTable::ParseChoice(const ParameterSpec& spec, std::string_view text) const {
-  for (const std::string& choice : spec.choices) {
+ParameterValue ParameterTable::ParseChoice(const KnownParameter& known,
+                                           std::string_view text) const {
+  for (const std::string& choice : known.choices) {
     if (!SameIgnoringCase(choice, text)) continue;
-    if (const auto value = instance_.TextToValue(spec.id, choice)) return {spec.id, *value};
+    if (const auto value = instance_.TextToValue(known.id, choice)) return {known.id, *value};
   }
   int index = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-  if (error == std::errc() && end == text.data() + text.size() && index >= spec.minValue &&
-      index < spec.minValue + static_cast<double>(spec.choices.size())) {
-    return {spec.id, static_cast<double>(index)};
+  if (error == std::errc() && end == text.data() + text.size() && index >= known.minValue &&
+      index < known.minValue + static_cast<double>(known.choices.size())) {
+    return {known.id, static_cast<double>(index)};
   }
-  throw RenderError(spec.name + ": " + Quoted(text) + " is not one of its values; give " +
-                    RangeText(spec));
+  throw RenderError(known.name + ": " + Quoted(text) + " is not one of its values; give " +
+                    RangeText(known));
 }
 
-ParameterValue ParameterTable::ParseNumber(const ParameterSpec& spec, std::string_view text) const {
+ParameterValue ParameterTable::ParseNumber(const KnownParameter& known,
+                                           std::string_view text) const {
   const auto number = ReadLeadingNumber(text);
-  if (!number || !(number->rest.empty() || SameIgnoringCase(number->rest, spec.unit))) {
-    throw RenderError(spec.name + ": " + Quoted(text) + " is not a value; give " + RangeText(spec));
+  if (!number || !(number->rest.empty() || SameIgnoringCase(number->rest, known.unit))) {
+    throw RenderError(known.name + ": " + Quoted(text) + " is not a value; give " +
+                      RangeText(known));
   }
-  if (number->value < spec.lowest || number->value > spec.highest) {
-    throw RenderError(spec.name + ": " + Quoted(text) + " is out of range; give " +
-                      RangeText(spec));
+  if (number->value < known.lowest || number->value > known.highest) {
+    throw RenderError(known.name + ": " + Quoted(text) + " is out of range; give " +
+                      RangeText(known));
   }
-  const auto value = instance_.TextToValue(spec.id, std::string(number->number));
-  if (!value) throw RenderError(spec.name + ": the plug-in does not accept " + Quoted(text));
-  return {spec.id, *value};
+  const auto value = instance_.TextToValue(known.id, std::string(number->number));
+  if (!value) throw RenderError(known.name + ": the plug-in does not accept " + Quoted(text));
+  return {known.id, *value};
 }
 
-std::string ParameterTable::RangeText(const ParameterSpec& spec) const {
-  if (spec.stepped) {
-    const int first = static_cast<int>(spec.minValue);
-    return ListOf(spec.choices, "or") + " (or their number, " + std::to_string(first) + " to " +
-           std::to_string(first + static_cast<int>(spec.choices.size()) - 1) + ")";
+std::string ParameterTable::RangeText(const KnownParameter& known) const {
+  if (known.stepped) {
+    const int first = static_cast<int>(known.minValue);
+    return ListOf(known.choices, "or") + " (or their number, " + std::to_string(first) + " to " +
+           std::to_string(first + static_cast<int>(known.choices.size()) - 1) + ")";
   }
-  return "a number from " + spec.lowestText + " to " + spec.highestText;
+  return "a number from " + known.lowestText + " to " + known.highestText;
 }
 
 ParameterValue ParameterTable::ParseAssignment(std::string_view assignment) const {
@@ -198,12 +201,12 @@ void ParameterTable::WriteListing(std::ostream& out) const {
     std::string id, name, range, defaultText, current;
   };
   std::vector<Row> rows{{"#", "Name", "Range", "Default", "Current"}};
-  for (const ParameterSpec& spec : specs_) {
-    rows.push_back(
-        {std::to_string(spec.id), spec.name,
-         spec.stepped ? Joined(spec.choices, " | ") : spec.lowestText + " to " + spec.highestText,
-         instance_.ValueToText(spec.id, spec.defaultValue),
-         instance_.ValueToText(spec.id, instance_.CurrentValue(spec.id))});
+  for (const KnownParameter& known : known_) {
+    rows.push_back({std::to_string(known.id), known.name,
+                    known.stepped ? Joined(known.choices, " | ")
+                                  : known.lowestText + " to " + known.highestText,
+                    instance_.ValueToText(known.id, known.defaultValue),
+                    instance_.ValueToText(known.id, instance_.CurrentValue(known.id))});
   }
   std::size_t widths[4] = {};
   for (const Row& row : rows) {

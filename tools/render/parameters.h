@@ -13,7 +13,7 @@ namespace render {
 class PluginInstance;
 
 // What one parameter accepts, learnt from the plug-in itself.
-struct ParameterSpec {
+struct KnownParameter {
   clap_id id = CLAP_INVALID_ID;
   std::string name;
   double defaultValue = 0.0;  // in the plug-in's boundary units
@@ -39,14 +39,14 @@ class ParameterTable {
   explicit ParameterTable(const PluginInstance& instance);
 
   // By exact name, else by a name that differs only in case.
-  const ParameterSpec& Find(std::string_view name) const;
+  const KnownParameter& Find(std::string_view name) const;
   // The parameter whose name begins `text` and is followed by white space; the longest
   // such name wins, so names that contain spaces need no quoting.
-  const ParameterSpec* FindAtStart(std::string_view text) const;
+  const KnownParameter* FindAtStart(std::string_view text) const;
   // "Predelay, Room Size, … and HShelf Freq".
   std::string NameList() const;
 
-  ParameterValue Parse(const ParameterSpec& spec, std::string_view text) const;
+  ParameterValue Parse(const KnownParameter& known, std::string_view text) const;
   // "Name=Text".
   ParameterValue ParseAssignment(std::string_view assignment) const;
   std::vector<ParameterValue> ParseAssignments(std::span<const std::string> assignments) const;
@@ -55,12 +55,12 @@ class ParameterTable {
   void WriteListing(std::ostream& out) const;
 
  private:
-  ParameterValue ParseChoice(const ParameterSpec& spec, std::string_view text) const;
-  ParameterValue ParseNumber(const ParameterSpec& spec, std::string_view text) const;
-  std::string RangeText(const ParameterSpec& spec) const;
+  ParameterValue ParseChoice(const KnownParameter& known, std::string_view text) const;
+  ParameterValue ParseNumber(const KnownParameter& known, std::string_view text) const;
+  std::string RangeText(const KnownParameter& known) const;
 
   const PluginInstance& instance_;
-  std::vector<ParameterSpec> specs_;
+  std::vector<KnownParameter> known_;
 };
 
 std::string_view Trimmed(std::string_view text);
