@@ -61,9 +61,6 @@ class ClapPlugin : public PluginApiBase, public Processor, public ClapGlue {
   // Read by the audio thread while the host may select on the main thread.
   int32_t SelectedConfig() const { return selectedConfig_.load(std::memory_order_relaxed); }
   void SelectConfig(int32_t index) { selectedConfig_.store(index, std::memory_order_relaxed); }
-  bool PresetScanOnly() const { return presetScanOnly_; }
-  int32_t PendingLatency() const { return pendingLatency_; }
-  bool LatencyChangePending() const { return latencyChangePending_; }
 
   // Event traffic of `process` and of the parameters flush.
   void ReadInputEvents(const clap_input_events_t* events);
