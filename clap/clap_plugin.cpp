@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clap/extensions.h"
+#include "clap/host_values.h"
 #include "framework/trace.h"
 
 namespace fw {
@@ -33,7 +34,9 @@ int32_t ParseHostVersion(const char* text) {
   return static_cast<int32_t>(parts[0] * 65536u + parts[1] * 256u + parts[2]);
 }
 
-bool SameId(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool SameId(const char* a, const char* b) {
+  return std::strcmp(a, b) == 0;
+}
 
 }  // namespace
 
@@ -42,8 +45,8 @@ ClapPlugin::ClapPlugin(const InstanceInfo& info, const PlugConfig& config)
       Processor(config),
       ClapGlue(info.descriptor, info.host),
       presetScanOnly_(info.presetScanOnly) {
-  const std::size_t pointers = std::max(ChannelCount(BusDirection::Input),
-                                        ChannelCount(BusDirection::Output));
+  const std::size_t pointers =
+      std::max(ChannelCount(BusDirection::Input), ChannelCount(BusDirection::Output));
   hostPointers32_.assign(pointers, nullptr);
   hostPointers64_.assign(pointers, nullptr);
   const clap_host_t* host = info.host;
@@ -91,8 +94,9 @@ bool ClapPlugin::Activate(double sampleRate, uint32_t /*minFrames*/, uint32_t ma
   }
   if (!std::isfinite(sampleRate) || sampleRate <= 0.0 || maxFrames == 0 ||
       maxFrames > kMaxBlockFrames) {
-    LogToHost(CLAP_LOG_HOST_MISBEHAVING, "clap_plugin.activate called with an unusable sample "
-                                         "rate or maximum frame count");
+    LogToHost(CLAP_LOG_HOST_MISBEHAVING,
+              "clap_plugin.activate called with an unusable sample "
+              "rate or maximum frame count");
     return false;
   }
   try {
@@ -129,9 +133,13 @@ bool ClapPlugin::StartProcessing() {
   return true;
 }
 
-void ClapPlugin::StopProcessing() { processing_ = false; }
+void ClapPlugin::StopProcessing() {
+  processing_ = false;
+}
 
-void ClapPlugin::Reset() { ResetProcessing(); }
+void ClapPlugin::Reset() {
+  ResetProcessing();
+}
 
 const void* ClapPlugin::GetExtension(const char* id) {
   if (SameId(id, CLAP_EXT_STATE)) return StateExtension();
@@ -271,9 +279,9 @@ void ClapPlugin::HostGestureBegin(int32_t index) {
 void ClapPlugin::HostParamValue(int32_t index, double normalizedValue) {
   const Parameter* param = Param(index);
   if (!param) return;
-  const bool real = param->Kind() == ParamKind::Real;
-  QueueForHost({HostParamChange::Value, index,
-                real ? normalizedValue : param->Denormalized(normalizedValue)});
+  QueueForHost(
+      {HostParamChange::Value, index,
+       CrossesNormalised(*param) ? normalizedValue : param->Denormalized(normalizedValue)});
 }
 
 void ClapPlugin::HostGestureEnd(int32_t index) {

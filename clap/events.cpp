@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "clap/clap_plugin.h"
+#include "clap/host_values.h"
 
 namespace fw {
 namespace {
@@ -38,8 +39,8 @@ void PushMidi(const clap_output_events_t* list, const MidiMessage& m) {
   const uint8_t kind = m.status & 0xF0;
   if (kind == 0x90 || kind == 0x80) {
     clap_event_note_t note{};
-    note.header = Header(sizeof note, kind == 0x90 ? CLAP_EVENT_NOTE_ON : CLAP_EVENT_NOTE_OFF,
-                         m.offset);
+    note.header =
+        Header(sizeof note, kind == 0x90 ? CLAP_EVENT_NOTE_ON : CLAP_EVENT_NOTE_OFF, m.offset);
     note.note_id = -1;
     note.port_index = 0;
     note.channel = static_cast<int16_t>(m.status & 0x0F);
@@ -117,11 +118,9 @@ void ClapPlugin::ApplyParamValueEvent(const clap_event_param_value_t& event) {
   const auto index = static_cast<int32_t>(event.param_id);
   Parameter* param = event.param_id < static_cast<uint32_t>(ParamCount()) ? Param(index) : nullptr;
   if (!param) return;
-  const bool real = param->Kind() == ParamKind::Real;
-  // Into 0…1 before the shape: a curve such as x^2.3 turns -inf into +inf.
-  const double value = real ? std::clamp(event.value, 0.0, 1.0) : event.value;
-  param->SetValue(real ? param->Denormalized(value) : param->Restrict(value));
-  QueueParamForEditor(index, value, real);
+  const double real = RealFromHost(*param, event.value);
+  param->SetValue(real);
+  QueueParamForEditor(index, real, false);
   OnParamChange(index, ParamSource::Host, static_cast<int32_t>(event.header.time));
 }
 
@@ -129,13 +128,14 @@ void ClapPlugin::WriteParamEvents(const clap_output_events_t* list) {
   if (!list || !list->try_push) return;
   HostParamChange change;
   while (hostParamQueue_.Pop(change)) {
-    if (change.kind == HostParamChange::GestureBegin || change.kind == HostParamChange::GestureEnd) {
+    if (change.kind == HostParamChange::GestureBegin ||
+        change.kind == HostParamChange::GestureEnd) {
       clap_event_param_gesture_t gesture{};
-      gesture.header = Header(sizeof gesture,
-                              change.kind == HostParamChange::GestureBegin
-                                  ? CLAP_EVENT_PARAM_GESTURE_BEGIN
-                                  : CLAP_EVENT_PARAM_GESTURE_END,
-                              0);
+      gesture.header =
+          Header(sizeof gesture,
+                 change.kind == HostParamChange::GestureBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN
+                                                              : CLAP_EVENT_PARAM_GESTURE_END,
+                 0);
       gesture.param_id = static_cast<clap_id>(change.index);
       Push(list, gesture.header);
     } else {

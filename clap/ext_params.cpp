@@ -1,10 +1,10 @@
-#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "clap/clap_plugin.h"
 #include "clap/entry_point.h"
 #include "clap/extensions.h"
+#include "clap/host_values.h"
 #include "framework/text.h"
 
 namespace fw {
@@ -16,9 +16,9 @@ const Parameter* ParamForId(ClapPlugin& plugin, clap_id id) {
                                                          : nullptr;
 }
 
-bool IsReal(const Parameter& param) { return param.Kind() == ParamKind::Real; }
-
-uint32_t Count(ClapPlugin& plugin) { return static_cast<uint32_t>(plugin.ParamCount()); }
+uint32_t Count(ClapPlugin& plugin) {
+  return static_cast<uint32_t>(plugin.ParamCount());
+}
 
 bool GetInfo(ClapPlugin& plugin, uint32_t index, clap_param_info_t* info) {
   const Parameter* param = info ? ParamForId(plugin, index) : nullptr;
@@ -27,21 +27,21 @@ bool GetInfo(ClapPlugin& plugin, uint32_t index, clap_param_info_t* info) {
   info->id = index;
   info->flags = CLAP_PARAM_REQUIRES_PROCESS;
   if (!(param->Flags() & NotAutomatable)) info->flags |= CLAP_PARAM_IS_AUTOMATABLE;
-  if (!IsReal(*param)) info->flags |= CLAP_PARAM_IS_STEPPED;
+  if (!CrossesNormalised(*param)) info->flags |= CLAP_PARAM_IS_STEPPED;
   info->cookie = nullptr;
   CopyText(info->name, param->Name());
   CopyText(info->module, param->Group());
   // Real parameters cross the boundary normalised; the others in their own units.
-  info->min_value = IsReal(*param) ? 0.0 : param->Min();
-  info->max_value = IsReal(*param) ? 1.0 : param->Max();
-  info->default_value = param->DefaultValue(IsReal(*param));
+  info->min_value = CrossesNormalised(*param) ? 0.0 : param->Min();
+  info->max_value = CrossesNormalised(*param) ? 1.0 : param->Max();
+  info->default_value = param->DefaultValue(CrossesNormalised(*param));
   return true;
 }
 
 bool GetValue(ClapPlugin& plugin, clap_id id, double* value) {
   const Parameter* param = value ? ParamForId(plugin, id) : nullptr;
   if (!param) return false;
-  *value = IsReal(*param) ? param->NormalizedValue() : param->Value();
+  *value = HostFromReal(*param, param->Value());
   return true;
 }
 
@@ -49,12 +49,11 @@ bool ValueToText(ClapPlugin& plugin, clap_id id, double value, char* display, ui
   const Parameter* param = display && size > 0 ? ParamForId(plugin, id) : nullptr;
   if (!param) return false;
   std::string text;
-  if (IsReal(*param)) {
-    // Into 0…1 before the shape, as for value events.
-    const double normalized = param->Normalized(param->Denormalized(std::clamp(value, 0.0, 1.0)));
-    param->FormatValue(normalized, true, text, true);
+  const double real = RealFromHost(*param, value);
+  if (CrossesNormalised(*param)) {
+    param->FormatValue(param->Normalized(real), true, text, true);
   } else {
-    param->FormatValue(param->Restrict(value), false, text, true);
+    param->FormatValue(real, false, text, true);
   }
   if (const char* label = param->Label(); *label) {
     text += ' ';
@@ -68,8 +67,7 @@ bool ValueToText(ClapPlugin& plugin, clap_id id, double value, char* display, ui
 bool TextToValue(ClapPlugin& plugin, clap_id id, const char* display, double* value) {
   const Parameter* param = display && value ? ParamForId(plugin, id) : nullptr;
   if (!param) return false;
-  const double real = param->ParseText(display);
-  *value = IsReal(*param) ? param->Normalized(real) : real;
+  *value = HostFromReal(*param, param->ParseText(display));
   return true;
 }
 
@@ -79,12 +77,14 @@ void Flush(ClapPlugin& plugin, const clap_input_events_t* in, const clap_output_
 }
 
 constexpr clap_plugin_params_t kParams{
-    kEntry<Count>, kEntry<GetInfo>, kEntry<GetValue>,
+    kEntry<Count>,       kEntry<GetInfo>,     kEntry<GetValue>,
     kEntry<ValueToText>, kEntry<TextToValue>, kEntry<Flush>,
 };
 
 }  // namespace
 
-const clap_plugin_params_t* ParamsExtension() { return &kParams; }
+const clap_plugin_params_t* ParamsExtension() {
+  return &kParams;
+}
 
 }  // namespace fw
