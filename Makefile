@@ -6,7 +6,7 @@ PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchm
             libsndfile1-dev libcairo2-dev libfreetype-dev
 CMAKE_FLAGS ?=
 
-.PHONY: deps build test demo faults clean
+.PHONY: deps build test demo faults fuzz-explore fuzz-build clean
 
 deps:
 	@tools/install-deps.sh $(PACKAGES)
@@ -36,12 +36,22 @@ faults: build
 	  -DHALVERN_SANITIZE=thread -DHALVERN_TOOLS=OFF -DHALVERN_BENCHMARKS=OFF
 	cmake --build build-tsan -j $(JOBS) --target halvern_concurrency_tests
 	$(SANITIZER_ENV) ctest --test-dir build-tsan --output-on-failure -R '^Concurrency\.'
+	$(MAKE) fuzz-build
+	$(SANITIZER_ENV) tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+	$(BUILD)/bench/plugin/halvern_long_run
+
+# The fuzzers with fresh random seeds, to look for new faults; not part of CI, whose
+# fuzzing replays fixed seeds.
+fuzz-explore:
+	@tools/install-deps.sh $(FAULT_PACKAGES)
+	$(MAKE) fuzz-build
+	$(SANITIZER_ENV) tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) --explore
+
+fuzz-build:
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DHALVERN_FUZZ=ON -DHALVERN_SANITIZE=address,undefined -DHALVERN_TESTS=OFF \
 	  -DHALVERN_TOOLS=OFF -DHALVERN_BENCHMARKS=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
-	$(SANITIZER_ENV) tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
-	$(BUILD)/bench/plugin/halvern_long_run
 
 # The main job: a release build of the plug-in and halvern-render in their own folder,
 # then the demo renders (WAV files and impulse-response plots) under $(BUILD)/demo/.

@@ -106,6 +106,7 @@ class ClapPlugin : public PluginApiBase, public Processor, public ClapGlue {
   SampleFormat ChooseFormat(const clap_process_t& process) const;
   void ApplyTransport(const clap_event_transport_t& transport);
   bool BindBuffers(const clap_process_t& process, SampleFormat format, bool scanSilence);
+  void SilenceSurplusOutputs(const clap_process_t& process, SampleFormat format);
   void RunEditorMessages();
 
   bool presetScanOnly_;

@@ -37,6 +37,27 @@ uint32_t Gather(const clap_audio_buffer_t* buffers, uint32_t count, std::vector<
   return gathered;
 }
 
+// Output channels beyond the channel records are no channels of the plug-in's: left as
+// they are they would hand the host its own memory back (in place, its raw input).
+// They are silenced after the block, except where one aliases a produced channel.
+template <class Sample>
+void SilenceSurplus(const clap_audio_buffer_t* buffers, uint32_t count,
+                    const std::vector<Sample*>& gathered, uint32_t produced, uint32_t frames) {
+  const auto producedBegin = gathered.begin();
+  const auto producedEnd = producedBegin + std::min<std::size_t>(produced, gathered.size());
+  uint64_t index = 0;
+  for (uint32_t b = 0; b < count; ++b) {
+    Sample* const* channels = ChannelPointers<Sample>(buffers[b]);
+    for (uint32_t c = 0; c < buffers[b].channel_count; ++c, ++index) {
+      if (index < produced || !channels) continue;
+      Sample* samples = channels[c];
+      if (samples && std::find(producedBegin, producedEnd, samples) == producedEnd) {
+        std::fill_n(samples, frames, Sample{0});
+      }
+    }
+  }
+}
+
 uint32_t TotalChannels(const clap_audio_buffer_t* buffers, uint32_t count) {
   uint64_t total = 0;
   for (uint32_t b = 0; b < count; ++b) total += buffers[b].channel_count;
@@ -133,6 +154,18 @@ bool ClapPlugin::BindBuffers(const clap_process_t& p, SampleFormat format, bool 
   return silent;
 }
 
+void ClapPlugin::SilenceSurplusOutputs(const clap_process_t& p, SampleFormat format) {
+  // BindBuffers gathered the outputs last, so the pointers hold the produced channels.
+  const auto produced = static_cast<uint32_t>(ChannelCount(BusDirection::Output));
+  if (format == SampleFormat::Float64) {
+    SilenceSurplus(p.audio_outputs, p.audio_outputs_count, hostPointers64_, produced,
+                   p.frames_count);
+  } else {
+    SilenceSurplus(p.audio_outputs, p.audio_outputs_count, hostPointers32_, produced,
+                   p.frames_count);
+  }
+}
+
 clap_process_status ClapPlugin::Process(const clap_process_t* p) {
   if (!p || (p->audio_inputs_count > 0 && !p->audio_inputs) ||
       (p->audio_outputs_count > 0 && !p->audio_outputs)) {
@@ -153,6 +186,7 @@ clap_process_status ClapPlugin::Process(const clap_process_t* p) {
   const bool tailFinite = tail != 0 && tail != kInfiniteTail;
   const bool silent = BindBuffers(*p, format, tailFinite);
   RunBlock(static_cast<int32_t>(p->frames_count), format);
+  SilenceSurplusOutputs(*p, format);
   WriteOutputEvents(p->out_events, p->frames_count);
 
   if (tail == 0) return CLAP_PROCESS_CONTINUE_IF_NOT_QUIET;

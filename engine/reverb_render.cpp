@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "engine/float_mode.h"
@@ -30,7 +31,13 @@ void ReverbEngine::RenderBlock(const double* const* inputs, double* const* outpu
                                const ChannelLayout& layout, int32_t frames) {
   ScopedFlushToZero ftz;
   if (pending_.TakeChanged()) ApplySettings();
-  if (layout.inputs <= 0 || layout.outputs <= 0 || !inputs || !outputs) return;
+  if (layout.outputs <= 0 || !outputs) return;
+  if (layout.inputs <= 0 || !inputs) {
+    // Nothing to reverberate: the outputs would otherwise carry whatever the host (or, with
+    // 32-bit buffers, an earlier block) left in them.
+    for (int32_t c = 0; c < layout.outputs; ++c) std::fill_n(outputs[c], frames, 0.0);
+    return;
+  }
   const Routing routing = RouteChannels(layout, active_.detector);
 
   const bool rightPreDelayUsed = preDelayInUse_ && routing.Stereo();
