@@ -1,12 +1,7 @@
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 #include "clap/abi.h"
 #include "framework/timer.h"
@@ -42,33 +37,22 @@ class HostTimerClock final : public ClapTimerClock {
   const clap_host_timer_support_t* timerSupport_;
 };
 
+// Without timer-support the clocks of every instance share one process-wide pump
+// thread (started with the first clock, stopped with the last) that asks each host for
+// a main-thread callback when one of its clock's timers is due.
 class CallbackTimerClock final : public ClapTimerClock {
  public:
-  explicit CallbackTimerClock(const clap_host_t* host) : host_(host) {}
+  explicit CallbackTimerClock(const clap_host_t* host);
   ~CallbackTimerClock() override;
 
   uint64_t StartPlatformTimer(uint32_t intervalMs) override;
   void StopPlatformTimer(uint64_t id) override;
   void OnMainThreadCallback() override;
 
+  const clap_host_t* Host() const { return host_; }
+
  private:
-  using Clock = std::chrono::steady_clock;
-  struct Entry {
-    uint64_t id;
-    Clock::duration interval;
-    Clock::time_point next;
-    bool due;
-  };
-
-  void Run();
-
   const clap_host_t* host_;
-  std::mutex lock_;
-  std::condition_variable wake_;
-  std::vector<Entry> entries_;
-  uint64_t nextId_ = 1;
-  bool quit_ = false;
-  std::thread thread_;
 };
 
 }  // namespace fw

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <iterator>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "tests/extensions/session.h"
 
@@ -18,6 +22,11 @@ using testhost::TestHost;
 
 void FireTimer(const Plugin& plugin, clap_id id) {
   plugin.Extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT)->on_timer(plugin.get(), id);
+}
+
+std::ptrdiff_t ThreadsInProcess() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                       std::filesystem::directory_iterator{});
 }
 
 int Ticks(const Plugin& plugin) {
@@ -55,6 +64,41 @@ TEST(IdleTimer, WithoutTimerSupportRunsInTheMainThreadCallbackAHelperThreadReque
     EXPECT_EQ(session.api->IdleTicks(), 1);
     EXPECT_EQ(session.api->LastIdleThread(), std::this_thread::get_id());
   }
+}
+
+TEST(IdleTimer, InstancesWithoutTimerSupportShareOnePumpThread) {
+  InitialisedModule module(testhost::ProbeModulePath());
+  struct Instance {
+    TestHost host{HostConfig{.timerSupport = Offer::Absent}};
+    Plugin plugin;
+    explicit Instance(InitialisedModule& module) : plugin(module, host) {}
+  };
+  const std::ptrdiff_t before = ThreadsInProcess();
+  std::vector<std::unique_ptr<Instance>> instances;
+  for (int i = 0; i < 8; ++i) {
+    instances.push_back(std::make_unique<Instance>(module));
+    ASSERT_TRUE(instances.back()->plugin->init(instances.back()->plugin.get()));
+  }
+  EXPECT_EQ(ThreadsInProcess(), before + 1);
+
+  // Every instance's timer still ticks, through its own host's callback.
+  for (auto& instance : instances) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (instance->host.PendingCallbacks() == 0 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(instance->host.ServiceCallback());
+    EXPECT_EQ(Ticks(instance->plugin), 1);
+  }
+
+  instances.resize(1);
+  EXPECT_EQ(ThreadsInProcess(), before + 1);
+  instances.clear();
+  EXPECT_EQ(ThreadsInProcess(), before);
+  // A new first instance starts the pump again.
+  Instance again(module);
+  ASSERT_TRUE(again.plugin->init(again.plugin.get()));
+  EXPECT_EQ(ThreadsInProcess(), before + 1);
 }
 
 TEST(IdleTimer, InstancesOnOneHostKeepTheirOwnTimersUntilDestroyed) {
