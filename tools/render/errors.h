@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdio>
+#include <mutex>
 #include <stdexcept>
+#include <string>
 
 namespace render {
 
@@ -16,5 +19,12 @@ class UsageError : public RenderError {
  public:
   using RenderError::RenderError;
 };
+
+// A warning on standard error, a whole line at a time when renders run side by side.
+inline void Warn(const std::string& message) {
+  static std::mutex lock;
+  const std::scoped_lock hold(lock);
+  std::fprintf(stderr, "halvern-render: warning: %s\n", message.c_str());
+}
 
 }  // namespace render

@@ -5,7 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
+#include "framework/parameter.h"
 #include "tools/render/errors.h"
 
 namespace render {
@@ -28,10 +30,15 @@ enum LongOnly {
   kPlot,
   kPlugin,
   kDemo,
+  kForce,
+  kTailThreshold,
 };
 
 constexpr option kOptions[] = {
     {"output", required_argument, nullptr, 'o'},
+    {"output-folder", required_argument, nullptr, 'O'},
+    {"force", no_argument, nullptr, kForce},
+    {"tail-threshold", required_argument, nullptr, kTailThreshold},
     {"format", required_argument, nullptr, kFormat},
     {"bits", required_argument, nullptr, kBits},
     {"sidechain", required_argument, nullptr, kSidechain},
@@ -53,10 +60,13 @@ constexpr option kOptions[] = {
 };
 
 constexpr uint32_t kLargestBlock = 65536;
+constexpr double kLowestFloorDb = -300.0;
+// Sample rates are whole numbers in every file format; the plug-in decides what it runs at.
+constexpr uint32_t kHighestRate = std::numeric_limits<int32_t>::max();
 
 double Number(const char* option, const char* text, double lowest, double highest) {
-  char* end = nullptr;
-  const double value = std::strtod(text, &end);
+  const char* end = nullptr;
+  const double value = fw::ReadLeadingNumber(text, &end);
   if (end == text || *end != '\0' || !(value >= lowest && value <= highest)) {
     char range[96];
     std::snprintf(range, sizeof range, "a number from %g to %g", lowest, highest);
@@ -82,10 +92,11 @@ void Forbid(bool given, const std::string& option, const std::string& reason) {
 
 // Which mode the options ask for, and whether the rest fits it.
 void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateGiven) {
-  const bool input = !options.input.empty();
+  const bool input = !options.inputs.empty();
+  const bool folder = options.outputFolder.has_value();
   if (demo) {
-    Forbid(input || options.output || impulse || list || options.sidechain || options.stateIn ||
-               options.stateOut || options.automation || options.plot ||
+    Forbid(input || options.output || folder || impulse || list || options.sidechain ||
+               options.stateIn || options.stateOut || options.automation || options.plot ||
                !options.assignments.empty() || options.format.container || options.format.bits ||
                options.host.tailSeconds || rateGiven,
            "--demo", "takes only --plugin, --block and --precision");
@@ -93,8 +104,8 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
     return;
   }
   if (list) {
-    Forbid(input || options.output || impulse || options.sidechain || options.automation ||
-               options.plot || options.stateOut,
+    Forbid(input || options.output || folder || impulse || options.sidechain ||
+               options.automation || options.plot || options.stateOut,
            "--list-params", "takes only --plugin, --state-in and --set");
     options.mode = Mode::ListParameters;
     return;
@@ -103,10 +114,18 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
   if (impulse) {
     Forbid(input, "--ir", "renders an impulse of its own and takes no input file");
     Forbid(options.sidechain.has_value(), "--ir", "takes no side-chain");
+    Forbid(folder, "--ir", "writes one file; give it with -o");
     options.mode = Mode::ImpulseResponse;
     return;
   }
   Forbid(rateGiven, "--rate", "applies to --ir only; a file render takes the input's rate");
+  if (folder) {
+    Forbid(!input, "-O", "needs the input files to render");
+    Forbid(options.output.has_value(), "-O", "names one output per input; leave out -o");
+    Forbid(options.stateOut.has_value(), "-O", "renders several files; save a state without it");
+    options.mode = Mode::Batch;
+    return;
+  }
   if (!input) {
     Forbid(!options.stateOut, "no input file:", "see halvern-render --help");
     Forbid(options.output.has_value() || options.sidechain.has_value() ||
@@ -131,11 +150,20 @@ Options ParseOptions(int argc, char** argv) {
   opterr = 0;
   optind = 1;
   int code = 0;
-  while ((code = getopt_long(argc, argv, ":o:h", kOptions, nullptr)) != -1) {
+  while ((code = getopt_long(argc, argv, ":o:O:h", kOptions, nullptr)) != -1) {
     const char* argument = optarg;
     switch (code) {
       case 'o':
         options.output = argument;
+        break;
+      case 'O':
+        options.outputFolder = argument;
+        break;
+      case kForce:
+        options.force = true;
+        break;
+      case kTailThreshold:
+        options.host.silenceFloorDb = Number("--tail-threshold", argument, kLowestFloorDb, 0.0);
         break;
       case kFormat:
         options.format.container = argument;
@@ -177,7 +205,7 @@ Options ParseOptions(int argc, char** argv) {
         impulse = true;
         break;
       case kRate:
-        options.impulseSampleRate = Whole("--rate", argument, 8000, 384000);
+        options.impulseSampleRate = Whole("--rate", argument, 1, kHighestRate);
         rateGiven = true;
         break;
       case kPlot:
@@ -201,11 +229,11 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   for (int i = optind; i < argc; ++i) {
-    if (!options.input.empty()) {
-      throw UsageError("more than one input file (\"" + options.input.string() + "\" and \"" +
-                       argv[i] + "\")");
+    if (!options.inputs.empty() && !options.outputFolder) {
+      throw UsageError("more than one input file (\"" + options.inputs.front().string() +
+                       "\" and \"" + argv[i] + "\"); render several with -O DIR");
     }
-    options.input = argv[i];
+    options.inputs.emplace_back(argv[i]);
   }
   SettleMode(options, impulse, list, demo, rateGiven);
   return options;
@@ -213,6 +241,7 @@ Options ParseOptions(int argc, char** argv) {
 
 std::string HelpText() {
   return R"(Usage: halvern-render IN -o OUT [options]
+       halvern-render IN... -O DIR [options]
        halvern-render --ir [-o IR.wav] [--plot IR.png] [options]
        halvern-render --list-params [--state-in FILE] [--set "Name=Value"]...
        halvern-render --state-out FILE [--state-in FILE] [--set "Name=Value"]...
@@ -224,6 +253,10 @@ sample rate.
 
 Output
   -o, --output FILE     where to write; appears only once the render has succeeded
+  -O, --output-folder DIR
+                        render every IN into DIR under its own name, several at once
+                        (one per core); a failed input does not stop the others
+  --force               replace write-protected output files
   --format wav|flac|aiff|ogg
                         container; default: the one OUT's extension names, else IN's
   --bits 16|24|32f      sample encoding; default: IN's, if the container takes it
@@ -248,6 +281,8 @@ Rendering
                         1e-10 (-200 dBFS), or below what OUT's encoding stores, for
                         100 ms; the tail lasts at least 250 ms (the reverberation can
                         start 130 ms after the input) and at most 60 s
+  --tail-threshold DB   the level below which the tail counts as silent (-300 to 0,
+                        default -200 dBFS)
   --block N             frames per process call, 1 to 65536 (default 512)
   --precision 32|64     host buffer samples (default 64); the plug-in computes in 64 bit
   --plugin PATH         the Halvern.clap to load; default: the one built next to this
@@ -256,7 +291,8 @@ Rendering
 Impulse response
   --ir                  render a unit impulse through the mono input and print its RT60
                         (T30 doubled: the energy decay's -5 to -35 dB slope)
-  --rate HZ             sample rate of the impulse (default 48000)
+  --rate HZ             sample rate of the impulse (default 48000; any rate the
+                        plug-in runs at)
   --plot FILE.png       draw the waveform and the energy-decay curve with its RT60 line
 
 Demo
@@ -265,8 +301,9 @@ Demo
                         impulse-response plots
 
 A progress bar goes to standard error when it is a terminal; one summary line per render
-goes to standard output. Exit status: 0 on success, 1 when rendering fails (the message
-says why), 2 for a command line that cannot be run.
+goes to standard output; -O ends with a table of every input. Exit status: 0 on
+success, 1 when rendering fails (the message says why), 2 for a command line that
+cannot be run; with -O, the number of inputs that failed.
 )";
 }
 

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <span>
 
+#include "engine/waveguide.h"
 #include "tools/render/analysis.h"
 #include "tools/render/automation.h"
 #include "tools/render/errors.h"
@@ -15,6 +18,12 @@
 
 namespace render {
 namespace {
+
+// The plug-in's delay lines hold this many frames; longer delays are cut to it.
+constexpr double kLongestDelayFrames = cwaveguide::kRingSize;
+constexpr const char* kDetectorName = "Gate Det. Inp.";
+constexpr const char* kPredelayName = "Predelay";
+constexpr const char* kSidechainChoice = "Sidechain";
 
 uint64_t Frames(double seconds, double sampleRate) {
   return static_cast<uint64_t>(std::llround(seconds * sampleRate));
@@ -31,8 +40,8 @@ TailPolicy TailFor(const RenderJob& job, const HostChoices& choices) {
   tail.frames = Frames(kLongestTailSeconds, job.sampleRate);
   tail.holdFrames = Frames(kSilenceHoldSeconds, job.sampleRate);
   tail.shortestFrames = Frames(kShortestTailSeconds, job.sampleRate);
-  tail.threshold =
-      job.output ? QuietestStoredMagnitude(job.outputFormat, kSilenceFloor) : kSilenceFloor;
+  const double floor = std::pow(10.0, choices.silenceFloorDb / 20.0);
+  tail.threshold = job.output ? QuietestStoredMagnitude(job.outputFormat, floor) : floor;
   return tail;
 }
 
@@ -40,6 +49,71 @@ std::string Fixed(const char* pattern, double value) {
   char text[64];
   std::snprintf(text, sizeof text, pattern, value);
   return text;
+}
+
+std::string Seconds(uint64_t frames, double sampleRate) {
+  return Fixed("%.2f s", static_cast<double>(frames) / sampleRate);
+}
+
+// Whether the setting, or any automation of it, has the gate listen to the side-chain,
+// and whether a delay is longer than the plug-in's delay lines hold at this rate.
+void WarnAboutSetting(const ParameterTable& parameters, std::span<const ParameterChange> automation,
+                      bool sidechainGiven, double sampleRate, const std::string& label) {
+  const KnownParameter& detector = parameters.Find(kDetectorName);
+  const KnownParameter& predelay = parameters.Find(kPredelayName);
+  bool listens = parameters.CurrentText(detector) == kSidechainChoice;
+  double longestPredelayMs = parameters.CurrentNumber(predelay);
+  for (const ParameterChange& change : automation) {
+    if (change.value.id == detector.id) {
+      listens = listens || parameters.Text(detector, change.value.value) == kSidechainChoice;
+    } else if (change.value.id == predelay.id) {
+      longestPredelayMs =
+          std::max(longestPredelayMs, parameters.Number(predelay, change.value.value));
+    }
+  }
+  if (listens && !sidechainGiven) {
+    Warn(label + ": \"" + detector.name + "\" is " + kSidechainChoice +
+         " but no --sidechain is given; the gate listens to silence");
+  }
+  if (!listens && sidechainGiven) {
+    Warn(label + ": a --sidechain is given but \"" + detector.name + "\" is not " +
+         kSidechainChoice + "; the gate does not listen to it");
+  }
+  const double longestMs = 1000.0 * kLongestDelayFrames / sampleRate;
+  if (longestPredelayMs > longestMs) {
+    Warn(label + ": at " + Fixed("%.0f Hz", sampleRate) + " the plug-in delays by at most " +
+         Fixed("%.2f ms", longestMs) + "; a " + predelay.name + " of " +
+         Fixed("%.2f ms", longestPredelayMs) + " is cut to that");
+  }
+}
+
+void WarnAboutRender(const RenderJob& job, const JobResult& result, const PeakMeter& peak,
+                     const std::string& label, double silenceFloorDb) {
+  const RenderResult& render = result.render;
+  if (render.inputFrames < job.input->Frames()) {
+    Warn(job.inputName + " declares " + Seconds(job.input->Frames(), job.sampleRate) +
+         " of audio but holds only " + Seconds(render.inputFrames, job.sampleRate) +
+         "; the file is damaged or cut short, and the render used what it holds");
+  }
+  if (render.nonFiniteInputSamples > 0) {
+    Warn(label + ": " + std::to_string(render.nonFiniteInputSamples) +
+         " input samples were not numbers or infinite and were rendered as silence");
+  }
+  if (render.changesBeyondEnd > 0) {
+    Warn(label + ": " + std::to_string(render.changesBeyondEnd) +
+         " automation events lie beyond the end of the render (" +
+         Seconds(render.frames, job.sampleRate) + ") and were not applied");
+  }
+  if (render.tailCut) {
+    Warn(label + " had not fallen below " + Fixed("%.0f dBFS", silenceFloorDb) + " " +
+         Fixed("%.0f s", kLongestTailSeconds) + " after the input ended; its tail is cut there, " +
+         "at " + Fixed("%.1f dBFS", DecibelsFullScale(render.tailLevel)) +
+         " (see --tail-threshold)");
+  }
+  if (job.output && peak.SamplesBeyondFullScale() > 0 && ClipsAtFullScale(job.outputFormat)) {
+    Warn(std::to_string(peak.SamplesBeyondFullScale()) + " samples of " + label +
+         " were clipped at full scale");
+  }
 }
 
 }  // namespace
@@ -77,10 +151,14 @@ JobResult RunRenderJob(const PluginModule& module, PluginHost& host, const Rende
   const auto instance =
       PrepareInstance(module, host, job.input->Channels(), sidechainChannels, job.setup);
   const std::vector<uint8_t> startState = instance->SaveState();
+  const ParameterTable parameters(*instance);
   std::vector<ParameterChange> automation;
   if (job.automation) {
-    automation = ReadAutomationFile(*job.automation, ParameterTable(*instance), job.sampleRate);
+    automation = ReadAutomationFile(*job.automation, parameters, job.sampleRate);
   }
+  const std::string label =
+      job.output ? job.output->Destination().string() : std::string("the render");
+  WarnAboutSetting(parameters, automation, job.sidechain != nullptr, job.sampleRate, label);
 
   const RenderOptions options{job.sampleRate, choices.blockSize, choices.sampleSize,
                               TailFor(job, choices)};
@@ -98,27 +176,22 @@ JobResult RunRenderJob(const PluginModule& module, PluginHost& host, const Rende
   std::vector<OutputSink*> sinks{&peak};
   if (writer) sinks.push_back(&*writer);
   if (recorder) sinks.push_back(&*recorder);
-  std::optional<ProgressBar> progress;
-  if (choices.showProgress && isatty(STDERR_FILENO)) progress.emplace(stderr, job.sampleRate);
+  std::optional<ProgressBar> ownProgress;
+  ProgressListener* progress = job.progress;
+  if (!progress && choices.showProgress && isatty(STDERR_FILENO)) {
+    progress = &ownProgress.emplace(stderr, job.sampleRate);
+  }
 
-  result.render =
-      renderer.Run(*job.input, job.sidechain, automation, sinks, progress ? &*progress : nullptr);
-  progress.reset();
+  if (progress) progress->Began(job.sampleRate);
+  result.render = renderer.Run(*job.input, job.sidechain, automation, sinks, progress);
+  ownProgress.reset();
   result.peak = peak.Peak();
-  if (writer) writer->Commit();
-  if (job.stateOut) WriteFileAtomically(*job.stateOut, startState);
-
-  const std::string label = job.output ? job.output->string() : std::string("the render");
-  if (result.render.tailCut) {
-    std::fprintf(stderr,
-                 "halvern-render: warning: %s had not fallen silent %.0f s after the input "
-                 "ended; its tail is cut there\n",
-                 label.c_str(), kLongestTailSeconds);
+  if (writer) writer->Finish();
+  if (job.stateOut) {
+    WriteBytes(*job.stateOut, startState);
+    job.stateOut->Finish();
   }
-  if (job.output && peak.SamplesBeyondFullScale() > 0 && ClipsAtFullScale(job.outputFormat)) {
-    std::fprintf(stderr, "halvern-render: warning: %llu samples of %s were clipped at full scale\n",
-                 static_cast<unsigned long long>(peak.SamplesBeyondFullScale()), label.c_str());
-  }
+  WarnAboutRender(job, result, peak, label, choices.silenceFloorDb);
   return result;
 }
 
