@@ -4,7 +4,10 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <span>
+#include <sstream>
 
 #include "tools/render/errors.h"
 
@@ -113,6 +116,31 @@ std::string Quoted(const std::filesystem::path& path) {
   return "\"" + path.string() + "\"";
 }
 
+std::string Seconds(uint64_t frames, double sampleRate) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(frames) / sampleRate);
+  return text;
+}
+
+// libsndfile quietly shortens a file whose header promises more audio than it holds; its
+// log keeps both sizes, as in "data : 384000 (should be 192000)". Gives the share of the
+// promised audio that is there.
+std::optional<double> ShareHeld(SNDFILE* file) {
+  std::array<char, 8192> log{};
+  sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+  std::istringstream lines(log.data());
+  for (std::string line; std::getline(lines, line);) {
+    unsigned long long declared = 0;
+    unsigned long long held = 0;
+    char chunk[8] = {};
+    if (std::sscanf(line.c_str(), "%7s : %llu (should be %llu)", chunk, &declared, &held) == 3 &&
+        (std::strcmp(chunk, "data") == 0 || std::strcmp(chunk, "SSND") == 0) && declared > held) {
+      return static_cast<double>(held) / static_cast<double>(declared);
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 AudioFormat ResolveOutputFormat(const FormatRequest& request, const std::filesystem::path& output,
@@ -212,6 +240,15 @@ AudioFileReader::AudioFileReader(const std::filesystem::path& path, const std::s
   }
   fullScale_ = IntegerFullScale(Format());
   if (fullScale_) sf_command(file_, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
+  if (const std::optional<double> share = ShareHeld(file_)) {
+    const std::string held =
+        *share > 0.0
+            ? " declares " +
+                  Seconds(static_cast<uint64_t>(std::llround(Frames() / *share)), SampleRate()) +
+                  " of audio but holds only " + Seconds(Frames(), SampleRate())
+            : " declares audio but holds none";
+    Warn(name + held + "; it is damaged or cut short");
+  }
 }
 
 AudioFileReader::~AudioFileReader() {

@@ -82,7 +82,13 @@ void CheckOutputs(std::span<const fs::path> outputs, std::span<const fs::path> i
     if (fs::is_directory(status)) {
       throw RenderError("the output " + Quoted(output) + " is a folder; give a file name");
     }
-    if (fs::exists(status) && access(output.c_str(), W_OK) != 0 && !force) {
+    // Root may write anything; a file without write permission is still protected.
+    const fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const bool protectedFile =
+        fs::exists(status) &&
+        (access(output.c_str(), W_OK) != 0 || (status.permissions() & writable) == fs::perms::none);
+    if (protectedFile && !force) {
       throw RenderError(Quoted(output) + " is write-protected; give --force to replace it");
     }
   }
