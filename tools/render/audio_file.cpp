@@ -112,10 +112,6 @@ std::string LibraryName(int code) {
   return info.name;
 }
 
-std::string Quoted(const std::filesystem::path& path) {
-  return "\"" + path.string() + "\"";
-}
-
 std::string Seconds(uint64_t frames, double sampleRate) {
   char text[32];
   std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(frames) / sampleRate);

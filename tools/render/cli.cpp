@@ -29,10 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const fs::path& path) {
-  return "\"" + path.string() + "\"";
-}
-
 InstanceSetup SetupFrom(const Options& options) {
   InstanceSetup setup;
   setup.assignments = options.assignments;
@@ -186,7 +182,8 @@ void RenderImpulse(const PluginModule& module, PluginHost& host, const Options& 
 // asked for.
 fs::path BatchOutput(const Options& options, const fs::path& input) {
   fs::path name = input.filename();
-  if (options.format.container) name.replace_extension("." + *options.format.container);
+  if (options.format.container)
+    name.replace_extension(std::string(1, '.').append(*options.format.container));
   return *options.outputFolder / name;
 }
 

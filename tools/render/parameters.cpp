@@ -61,10 +61,6 @@ std::string ExactText(double value) {
   return text;
 }
 
-std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
-}
-
 std::string Joined(const std::vector<std::string>& words, std::string_view separator) {
   std::string text;
   for (const std::string& word : words)

@@ -68,7 +68,9 @@ PendingFile::PendingFile(std::filesystem::path destination) : destination_(std::
   InstallCleanupHandlers();
   const std::filesystem::path folder =
       destination_.has_parent_path() ? destination_.parent_path() : std::filesystem::path(".");
-  std::string name = (folder / ("." + destination_.filename().string() + ".XXXXXX")).string();
+  std::string hidden(1, '.');
+  hidden.append(destination_.filename().native()).append(".XXXXXX");
+  std::string name = (folder / hidden).string();
   descriptor_ = mkstemp(name.data());
   if (descriptor_ < 0) throw RenderError(SystemError("cannot create", destination_));
   temporary_ = name;

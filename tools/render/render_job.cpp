@@ -131,7 +131,7 @@ std::unique_ptr<PluginInstance> PrepareInstance(const PluginModule& module, Plug
   }
   auto instance = std::make_unique<PluginInstance>(module, host);
   std::string configuration = std::to_string(mainChannels);
-  if (sidechainChannels > 0) configuration += "." + std::to_string(sidechainChannels);
+  if (sidechainChannels > 0) configuration.append(1, '.').append(std::to_string(sidechainChannels));
   instance->SelectConfiguration(configuration + "-2");
   if (setup.state) {
     try {
