@@ -1,7 +1,6 @@
 #include "tools/render/options.h"
 
-#include <getopt.h>
-
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -12,52 +11,6 @@
 
 namespace render {
 namespace {
-
-enum LongOnly {
-  kFormat = 256,
-  kBits,
-  kSidechain,
-  kSet,
-  kListParams,
-  kStateIn,
-  kStateOut,
-  kTail,
-  kBlock,
-  kPrecision,
-  kAutomation,
-  kIr,
-  kRate,
-  kPlot,
-  kPlugin,
-  kDemo,
-  kForce,
-  kTailThreshold,
-};
-
-constexpr option kOptions[] = {
-    {"output", required_argument, nullptr, 'o'},
-    {"output-folder", required_argument, nullptr, 'O'},
-    {"force", no_argument, nullptr, kForce},
-    {"tail-threshold", required_argument, nullptr, kTailThreshold},
-    {"format", required_argument, nullptr, kFormat},
-    {"bits", required_argument, nullptr, kBits},
-    {"sidechain", required_argument, nullptr, kSidechain},
-    {"set", required_argument, nullptr, kSet},
-    {"list-params", no_argument, nullptr, kListParams},
-    {"state-in", required_argument, nullptr, kStateIn},
-    {"state-out", required_argument, nullptr, kStateOut},
-    {"tail", required_argument, nullptr, kTail},
-    {"block", required_argument, nullptr, kBlock},
-    {"precision", required_argument, nullptr, kPrecision},
-    {"automation", required_argument, nullptr, kAutomation},
-    {"ir", no_argument, nullptr, kIr},
-    {"rate", required_argument, nullptr, kRate},
-    {"plot", required_argument, nullptr, kPlot},
-    {"plugin", required_argument, nullptr, kPlugin},
-    {"demo", required_argument, nullptr, kDemo},
-    {"help", no_argument, nullptr, 'h'},
-    {nullptr, 0, nullptr, 0},
-};
 
 constexpr uint32_t kLargestBlock = 65536;
 constexpr double kLowestFloorDb = -300.0;
@@ -138,104 +91,102 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
   options.mode = Mode::Render;
 }
 
+// The values as given; each is checked, with this tool's own messages, once all are read.
+struct GivenText {
+  std::optional<std::string> tail, tailThreshold, block, precision, rate;
+};
+
+void Check(Options& options, const GivenText& given) {
+  if (given.tail) {
+    options.host.tailSeconds = Number("--tail", given.tail->c_str(), 0.0, kLongestTailSeconds);
+  }
+  if (given.tailThreshold) {
+    options.host.silenceFloorDb =
+        Number("--tail-threshold", given.tailThreshold->c_str(), kLowestFloorDb, 0.0);
+  }
+  if (given.block)
+    options.host.blockSize = Whole("--block", given.block->c_str(), 1, kLargestBlock);
+  if (given.precision) {
+    const uint32_t bits = Whole("--precision", given.precision->c_str(), 32, 64);
+    if (bits != 32 && bits != 64) throw UsageError("--precision: give 32 or 64");
+    options.host.sampleSize = bits == 32 ? SampleSize::Float32 : SampleSize::Float64;
+  }
+  if (given.rate) options.impulseSampleRate = Whole("--rate", given.rate->c_str(), 1, kHighestRate);
+}
+
+// The parser's own failures, in this tool's words.
+[[noreturn]] void Refuse(const CLI::ParseError& error, int argc, char** argv) {
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+    // The option without its value is the last one given.
+    for (int i = argc - 1; i > 0; --i) {
+      if (argv[i][0] == '-') throw UsageError(std::string(argv[i]) + " needs a value");
+    }
+  }
+  throw UsageError(std::string(error.what()) + "; see halvern-render --help");
+}
+
 }  // namespace
 
 Options ParseOptions(int argc, char** argv) {
   Options options;
   options.host.showProgress = true;
+  GivenText given;
   bool impulse = false;
   bool list = false;
-  bool demo = false;
-  bool rateGiven = false;
-  opterr = 0;
-  optind = 1;
-  int code = 0;
-  while ((code = getopt_long(argc, argv, ":o:O:h", kOptions, nullptr)) != -1) {
-    const char* argument = optarg;
-    switch (code) {
-      case 'o':
-        options.output = argument;
-        break;
-      case 'O':
-        options.outputFolder = argument;
-        break;
-      case kForce:
-        options.force = true;
-        break;
-      case kTailThreshold:
-        options.host.silenceFloorDb = Number("--tail-threshold", argument, kLowestFloorDb, 0.0);
-        break;
-      case kFormat:
-        options.format.container = argument;
-        break;
-      case kBits:
-        options.format.bits = argument;
-        break;
-      case kSidechain:
-        options.sidechain = argument;
-        break;
-      case kSet:
-        options.assignments.emplace_back(argument);
-        break;
-      case kListParams:
-        list = true;
-        break;
-      case kStateIn:
-        options.stateIn = argument;
-        break;
-      case kStateOut:
-        options.stateOut = argument;
-        break;
-      case kTail:
-        options.host.tailSeconds = Number("--tail", argument, 0.0, kLongestTailSeconds);
-        break;
-      case kBlock:
-        options.host.blockSize = Whole("--block", argument, 1, kLargestBlock);
-        break;
-      case kPrecision: {
-        const uint32_t bits = Whole("--precision", argument, 32, 64);
-        if (bits != 32 && bits != 64) throw UsageError("--precision: give 32 or 64");
-        options.host.sampleSize = bits == 32 ? SampleSize::Float32 : SampleSize::Float64;
-        break;
-      }
-      case kAutomation:
-        options.automation = argument;
-        break;
-      case kIr:
-        impulse = true;
-        break;
-      case kRate:
-        options.impulseSampleRate = Whole("--rate", argument, 1, kHighestRate);
-        rateGiven = true;
-        break;
-      case kPlot:
-        options.plot = argument;
-        break;
-      case kPlugin:
-        options.plugin = argument;
-        break;
-      case kDemo:
-        options.demoFolder = argument;
-        demo = true;
-        break;
-      case 'h':
-        options.mode = Mode::Help;
-        return options;
-      case ':':
-        throw UsageError(std::string(argv[optind - 1]) + " needs a value");
-      default:
-        throw UsageError("unknown option " + std::string(argv[optind - 1]) +
-                         "; see halvern-render --help");
-    }
+  bool help = false;
+  std::optional<std::string> demo;
+  CLI::App app("halvern-render", "halvern-render");
+  app.set_help_flag();
+  app.allow_extras();
+  // A repeated option takes its last value, as it always has.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_flag("-h,--help", help);
+  app.add_option("-o,--output", options.output);
+  app.add_option("-O,--output-folder", options.outputFolder);
+  app.add_option("--format", options.format.container);
+  app.add_option("--bits", options.format.bits);
+  app.add_option("--sidechain", options.sidechain);
+  app.add_option("--set", options.assignments)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->allow_extra_args(false);
+  app.add_flag("--list-params", list);
+  app.add_option("--state-in", options.stateIn);
+  app.add_option("--state-out", options.stateOut);
+  app.add_option("--tail", given.tail);
+  app.add_option("--tail-threshold", given.tailThreshold);
+  app.add_option("--block", given.block);
+  app.add_option("--precision", given.precision);
+  app.add_option("--automation", options.automation);
+  app.add_flag("--ir", impulse);
+  app.add_option("--rate", given.rate);
+  app.add_option("--plot", options.plot);
+  app.add_option("--plugin", options.plugin);
+  app.add_option("--demo", demo);
+  app.add_flag("--force", options.force);
+  std::vector<std::string> inputs;
+  app.add_option("inputs", inputs)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    Refuse(error, argc, argv);
   }
-  for (int i = optind; i < argc; ++i) {
+  if (help) {
+    options.mode = Mode::Help;
+    return options;
+  }
+  for (const std::string& extra : app.remaining()) {
+    throw UsageError("unknown option " + extra + "; see halvern-render --help");
+  }
+  Check(options, given);
+  for (const std::string& input : inputs) {
     if (!options.inputs.empty() && !options.outputFolder) {
       throw UsageError("more than one input file (\"" + options.inputs.front().string() +
-                       "\" and \"" + argv[i] + "\"); render several with -O DIR");
+                       "\" and \"" + input + "\"); render several with -O DIR");
     }
-    options.inputs.emplace_back(argv[i]);
+    options.inputs.emplace_back(input);
   }
-  SettleMode(options, impulse, list, demo, rateGiven);
+  if (demo) options.demoFolder = *demo;
+  SettleMode(options, impulse, list, demo.has_value(), given.rate.has_value());
   return options;
 }
 
