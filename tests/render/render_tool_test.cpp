@@ -683,7 +683,14 @@ TEST_F(RenderTool, RatesAreWhatThePluginRunsAtAndCappedDelaysAreReported) {
                           "100.00 ms is cut to that"),
             std::string::npos)
       << high.err;
-  EXPECT_EQ(RunOk("--ir --rate 400000 --set 'Predelay=100' --tail 0.2").err, "");
+  const ToolRun room = RunOk(
+      "--ir --rate 768000 --set 'Room Size=0.9' --set 'ER Density=2' --set 'ER Level=0.5' "
+      "--tail 0.2");
+  EXPECT_NE(room.err.find("an early reflection of 90.00 ms is cut"), std::string::npos) << room.err;
+  EXPECT_EQ(RunOk("--ir --rate 400000 --set 'Predelay=100' --set 'Room Size=1' --set "
+                  "'ER Density=2' --set 'ER Level=0.5' --tail 0.2")
+                .err,
+            "");
   EXPECT_EQ(Run("--ir --rate 0").status, 2);
 }
 

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "engine/waveguide.h"
+#include "framework/parameter.h"
 #include "tools/render/analysis.h"
 #include "tools/render/automation.h"
 #include "tools/render/errors.h"
@@ -22,7 +23,7 @@ namespace {
 // The plug-in's delay lines hold this many frames; longer delays are cut to it.
 constexpr double kLongestDelayFrames = cwaveguide::kRingSize;
 constexpr const char* kDetectorName = "Gate Det. Inp.";
-constexpr const char* kPredelayName = "Predelay";
+constexpr double kFirstReflectionMs = 100.0;
 constexpr const char* kSidechainChoice = "Sidechain";
 
 uint64_t Frames(double seconds, double sampleRate) {
@@ -55,35 +56,57 @@ std::string Seconds(uint64_t frames, double sampleRate) {
   return Fixed("%.2f s", static_cast<double>(frames) / sampleRate);
 }
 
-// Whether the setting, or any automation of it, has the gate listen to the side-chain,
-// and whether a delay is longer than the plug-in's delay lines hold at this rate.
+// The texts a parameter takes over a render: its starting value, then its automation.
+std::vector<std::string> TextsTaken(const ParameterTable& parameters,
+                                    std::span<const ParameterChange> automation, const char* name) {
+  const KnownParameter& known = parameters.Find(name);
+  std::vector<std::string> texts{parameters.CurrentText(known)};
+  for (const ParameterChange& change : automation) {
+    if (change.value.id == known.id) texts.push_back(parameters.Text(known, change.value.value));
+  }
+  return texts;
+}
+
+double LargestTaken(const ParameterTable& parameters, std::span<const ParameterChange> automation,
+                    const char* name) {
+  double largest = 0.0;
+  for (const std::string& text : TextsTaken(parameters, automation, name))
+    largest = std::max(largest, fw::ReadLeadingNumber(text.c_str()));
+  return largest;
+}
+
+// Whether the gate listens to the side-chain at any time, and whether a delay is longer
+// than the plug-in's delay lines hold at this rate.
 void WarnAboutSetting(const ParameterTable& parameters, std::span<const ParameterChange> automation,
                       bool sidechainGiven, double sampleRate, const std::string& label) {
-  const KnownParameter& detector = parameters.Find(kDetectorName);
-  const KnownParameter& predelay = parameters.Find(kPredelayName);
-  bool listens = parameters.CurrentText(detector) == kSidechainChoice;
-  double longestPredelayMs = parameters.CurrentNumber(predelay);
-  for (const ParameterChange& change : automation) {
-    if (change.value.id == detector.id) {
-      listens = listens || parameters.Text(detector, change.value.value) == kSidechainChoice;
-    } else if (change.value.id == predelay.id) {
-      longestPredelayMs =
-          std::max(longestPredelayMs, parameters.Number(predelay, change.value.value));
-    }
-  }
+  const std::vector<std::string> detector = TextsTaken(parameters, automation, kDetectorName);
+  const bool listens = std::ranges::find(detector, kSidechainChoice) != detector.end();
   if (listens && !sidechainGiven) {
-    Warn(label + ": \"" + detector.name + "\" is " + kSidechainChoice +
+    Warn(label + ": \"" + kDetectorName + "\" is " + kSidechainChoice +
          " but no --sidechain is given; the gate listens to silence");
   }
   if (!listens && sidechainGiven) {
-    Warn(label + ": a --sidechain is given but \"" + detector.name + "\" is not " +
+    Warn(label + ": a --sidechain is given but \"" + kDetectorName + "\" is not " +
          kSidechainChoice + "; the gate does not listen to it");
   }
+  const bool reflections = LargestTaken(parameters, automation, "ER Density") > 0.0 &&
+                           LargestTaken(parameters, automation, "ER Level") > 0.0;
+  const struct {
+    const char* what;
+    double ms;
+  } delays[] = {
+      {"a Predelay", LargestTaken(parameters, automation, "Predelay")},
+      // The first early reflection comes Room Size x 100 ms after the input.
+      {"an early reflection",
+       reflections ? kFirstReflectionMs * LargestTaken(parameters, automation, "Room Size") : 0.0},
+  };
   const double longestMs = 1000.0 * kLongestDelayFrames / sampleRate;
-  if (longestPredelayMs > longestMs) {
-    Warn(label + ": at " + Fixed("%.0f Hz", sampleRate) + " the plug-in delays by at most " +
-         Fixed("%.2f ms", longestMs) + "; a " + predelay.name + " of " +
-         Fixed("%.2f ms", longestPredelayMs) + " is cut to that");
+  for (const auto& delay : delays) {
+    if (delay.ms > longestMs) {
+      Warn(label + ": at " + Fixed("%.0f Hz", sampleRate) + " the plug-in delays by at most " +
+           Fixed("%.2f ms", longestMs) + "; " + delay.what + " of " + Fixed("%.2f ms", delay.ms) +
+           " is cut to that");
+    }
   }
 }
 
