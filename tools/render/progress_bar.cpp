@@ -30,7 +30,9 @@ std::string ProgressText(uint64_t frames, uint64_t inputFrames, bool inTail, dou
         std::snprintf(text, sizeof text, "[%s] %3d%%  %.1f of %.1f s", bar.c_str(),
                       static_cast<int>(done * 100.0), static_cast<double>(frames) / sampleRate,
                       static_cast<double>(inputFrames) / sampleRate);
-    if (done > 0.0 && written > 0 && static_cast<std::size_t>(written) < sizeof text) {
+    // The first moments say little about the pace.
+    const bool paced = done >= 0.01 && wallSeconds >= 0.2;
+    if (paced && written > 0 && static_cast<std::size_t>(written) < sizeof text) {
       std::snprintf(text + written, sizeof text - static_cast<std::size_t>(written),
                     ", %.1f s left", wallSeconds * (1.0 - done) / done);
     }
