@@ -696,7 +696,6 @@ TEST_F(RenderTool, RatesAreWhatThePluginRunsAtAndCappedDelaysAreReported) {
 
 TEST_F(RenderTool, BatchRendersEveryInputAndCountsTheFailures) {
   fs::create_directory(Path("in"));
-  fs::create_directory(Path("out"));
   WriteAudio(Path("in/a.wav"), Burst(1));
   WriteAudio(Path("in/b.flac"), Burst(2), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
   WriteAudio(Path("in/c.wav"), Burst(3));

@@ -7,9 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <iomanip>
-#include <mutex>
 #include <ostream>
-#include <sstream>
 #include <thread>
 
 #include "tools/render/demo.h"
@@ -97,9 +95,9 @@ std::unique_ptr<PluginInstance> StereoInstance(const PluginModule& module, Plugi
 }
 
 std::string Hertz(double rate) {
-  std::ostringstream text;
-  text << rate << " Hz";
-  return text.str();
+  char text[48];
+  std::snprintf(text, sizeof text, "%.0f Hz", rate);
+  return text;
 }
 
 // One file through the plug-in; gives its summary line.
@@ -209,6 +207,12 @@ int RenderBatch(const PluginModule& module, const Options& options, std::ostream
                          Quoted(outputs[i]));
       }
     }
+  }
+  std::error_code error;
+  fs::create_directories(*options.outputFolder, error);
+  if (error) {
+    throw RenderError("cannot create the folder " + Quoted(*options.outputFolder) + ": " +
+                      error.message());
   }
   std::optional<BatchProgress> progress;
   if (isatty(STDERR_FILENO)) progress.emplace(stderr, names);
