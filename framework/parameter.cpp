@@ -2,8 +2,8 @@
 
 #include <locale.h>
 #include <stdlib.h>
-#include <algorithm>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>

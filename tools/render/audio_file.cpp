@@ -112,12 +112,6 @@ std::string LibraryName(int code) {
   return info.name;
 }
 
-std::string Seconds(uint64_t frames, double sampleRate) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(frames) / sampleRate);
-  return text;
-}
-
 // libsndfile quietly shortens a file whose header promises more audio than it holds; its
 // log keeps both sizes, as in "data : 384000 (should be 192000)". Gives the share of the
 // promised audio that is there.
@@ -238,11 +232,11 @@ AudioFileReader::AudioFileReader(const std::filesystem::path& path, const std::s
   if (fullScale_) sf_command(file_, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
   if (const std::optional<double> share = ShareHeld(file_)) {
     const std::string held =
-        *share > 0.0
-            ? " declares " +
-                  Seconds(static_cast<uint64_t>(std::llround(Frames() / *share)), SampleRate()) +
-                  " of audio but holds only " + Seconds(Frames(), SampleRate())
-            : " declares audio but holds none";
+        *share > 0.0 ? " declares " +
+                           DurationText(static_cast<uint64_t>(std::llround(Frames() / *share)),
+                                        SampleRate()) +
+                           " of audio but holds only " + DurationText(Frames(), SampleRate())
+                     : " declares audio but holds none";
     Warn(name + held + "; it is damaged or cut short");
   }
 }

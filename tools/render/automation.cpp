@@ -58,7 +58,7 @@ std::vector<ParameterChange> ParseAutomation(std::string_view text, const std::s
 std::vector<ParameterChange> ReadAutomationFile(const std::filesystem::path& path,
                                                 const ParameterTable& parameters,
                                                 double sampleRate) {
-  const std::string name = "the automation file \"" + path.string() + "\"";
+  const std::string name = "the automation file " + Quoted(path);
   const std::string text = ReadTextFile(path, name);
   if (text.starts_with("\xEF\xBB\xBF")) {
     throw RenderError(name +

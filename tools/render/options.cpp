@@ -114,15 +114,23 @@ void Check(Options& options, const GivenText& given) {
   if (given.rate) options.impulseSampleRate = Whole("--rate", given.rate->c_str(), 1, kHighestRate);
 }
 
-// The parser's own failures, in this tool's words.
-[[noreturn]] void Refuse(const CLI::ParseError& error, int argc, char** argv) {
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
-    // The option without its value is the last one given.
+// The parser's own failures, in this tool's words. Its messages start with the
+// option's name; a missing value is reported under the spelling that was typed.
+[[noreturn]] void Refuse(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
+  const std::string message = error.what();
+  if (!dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+    throw UsageError(message + "; see halvern-render --help");
+  }
+  std::string typed = message.substr(0, message.find(':'));
+  if (const CLI::Option* option = app.get_option_no_throw(typed)) {
     for (int i = argc - 1; i > 0; --i) {
-      if (argv[i][0] == '-') throw UsageError(std::string(argv[i]) + " needs a value");
+      if (option->check_name(argv[i])) {
+        typed = argv[i];
+        break;
+      }
     }
   }
-  throw UsageError(std::string(error.what()) + "; see halvern-render --help");
+  throw UsageError(typed + " needs a value");
 }
 
 }  // namespace
@@ -168,7 +176,7 @@ Options ParseOptions(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    Refuse(error, argc, argv);
+    Refuse(app, error, argc, argv);
   }
   if (help) {
     options.mode = Mode::Help;

@@ -216,16 +216,8 @@ std::string ParameterTable::Text(const KnownParameter& known, double value) cons
   return instance_.ValueToText(known.id, value);
 }
 
-double ParameterTable::Number(const KnownParameter& known, double value) const {
-  return fw::ReadLeadingNumber(Text(known, value).c_str());
-}
-
 std::string ParameterTable::CurrentText(const KnownParameter& known) const {
   return Text(known, instance_.CurrentValue(known.id));
-}
-
-double ParameterTable::CurrentNumber(const KnownParameter& known) const {
-  return Number(known, instance_.CurrentValue(known.id));
 }
 
 void ParameterTable::WriteListing(std::ostream& out) const {

@@ -52,10 +52,6 @@ std::string Fixed(const char* pattern, double value) {
   return text;
 }
 
-std::string Seconds(uint64_t frames, double sampleRate) {
-  return Fixed("%.2f s", static_cast<double>(frames) / sampleRate);
-}
-
 // The texts a parameter takes over a render: its starting value, then its automation.
 std::vector<std::string> TextsTaken(const ParameterTable& parameters,
                                     std::span<const ParameterChange> automation, const char* name) {
@@ -114,8 +110,8 @@ void WarnAboutRender(const RenderJob& job, const JobResult& result, const PeakMe
                      const std::string& label, double silenceFloorDb) {
   const RenderResult& render = result.render;
   if (render.inputFrames < job.input->Frames()) {
-    Warn(job.inputName + " declares " + Seconds(job.input->Frames(), job.sampleRate) +
-         " of audio but holds only " + Seconds(render.inputFrames, job.sampleRate) +
+    Warn(job.inputName + " declares " + DurationText(job.input->Frames(), job.sampleRate) +
+         " of audio but holds only " + DurationText(render.inputFrames, job.sampleRate) +
          "; the file is damaged or cut short, and the render used what it holds");
   }
   if (render.nonFiniteInputSamples > 0) {
@@ -125,7 +121,7 @@ void WarnAboutRender(const RenderJob& job, const JobResult& result, const PeakMe
   if (render.changesBeyondEnd > 0) {
     Warn(label + ": " + std::to_string(render.changesBeyondEnd) +
          " automation events lie beyond the end of the render (" +
-         Seconds(render.frames, job.sampleRate) + ") and were not applied");
+         DurationText(render.frames, job.sampleRate) + ") and were not applied");
   }
   if (render.tailCut) {
     Warn(label + " had not fallen below " + Fixed("%.0f dBFS", silenceFloorDb) + " " +
