@@ -471,6 +471,33 @@ TEST_F(RenderTool, OutputsThatCannotBeWrittenStopTheRunBeforeAnyFileIsWritten) {
   EXPECT_EQ(ReadAudio(Path("x.mp3")).info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_FLAC);
 }
 
+TEST_F(RenderTool, CommandLinesThatCannotRunExitWith2AndSayWhy) {
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"--bogus", "unknown option --bogus; see halvern-render --help"},
+      {"in.wav -o", "-o needs a value"},
+      {"in.wav --output", "--output needs a value"},
+      {"--list-params --set", "--set needs a value"},
+      {"a.wav b.wav -o x.wav", "more than one input file (\"a.wav\" and \"b.wav\")"},
+      {"in.wav -o x.wav --plot p.png", "--plot draws an impulse response; use it with --ir"},
+      {"in.wav -o x.wav --rate 44100", "--rate applies to --ir only"},
+      {"--ir -O out", "--ir writes one file"},
+      {"in.wav", "no output file: give one with -o OUT"},
+      {"--precision 48", "--precision: give 32 or 64"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Run(c.args);
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_EQ(run.err.rfind(std::string("halvern-render: ") + c.message, 0), 0u) << c.args << "\n"
+                                                                                 << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  const ToolRun help = RunOk("--help");
+  EXPECT_EQ(help.out.rfind("Usage: halvern-render IN -o OUT", 0), 0u) << help.out;
+}
+
 TEST_F(RenderTool, InterruptedRenderLeavesNoFileBehind) {
   WriteAudio(Path("long.wav"), Burst(2, 20 * kRate));
   const std::string out = Path("out.wav").string();
