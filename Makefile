@@ -3,10 +3,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            libsndfile1-dev libcairo2-dev libfreetype-dev
+            libsndfile1-dev libcairo2-dev libfreetype-dev libcli11-dev
 CMAKE_FLAGS ?=
 
-.PHONY: deps build test demo faults fuzz-explore fuzz-build clean
+.PHONY: deps build test demo faults fuzz-explore fuzz-build install clean
 
 deps:
 	@tools/install-deps.sh $(PACKAGES)
@@ -62,6 +62,14 @@ demo: deps
 	  -DHALVERN_TESTS=OFF -DHALVERN_BENCHMARKS=OFF $(CMAKE_FLAGS)
 	cmake --build $(DEMO_BUILD) -j $(JOBS) --target halvern-render
 	$(DEMO_BUILD)/tools/render/halvern-render --plugin $(DEMO_BUILD)/Halvern.clap --demo $(BUILD)/demo
+
+# Copies the module where CLAP hosts look for the user's plug-ins; PREFIX=/usr/lib/clap
+# installs it for every user.
+PREFIX ?= $(HOME)/.clap
+
+install: build
+	install -d $(PREFIX)
+	install -m 644 $(BUILD)/Halvern.clap $(PREFIX)/Halvern.clap
 
 clean:
 	rm -rf $(BUILD) build-*

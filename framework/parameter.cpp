@@ -1,5 +1,8 @@
 #include "framework/parameter.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -14,28 +17,12 @@ namespace {
 constexpr std::size_t kMaxFormattedLength = 32;
 constexpr int kMaxDisplayPrecision = 6;
 
-// Reads a leading decimal number the way atof does (leading white space skipped,
-// trailing text ignored, no number gives 0) but independently of the C locale, which
-// a host may have set to one that writes a decimal comma.
-double ParseLeadingNumber(const char* text) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
-  if (*text == '+' && *++text == '-') return 0.0;
-  double value = 0.0;
-  const char* end = text + std::strlen(text);
-  auto [ptr, ec] = std::from_chars(text, end, value);
-  if (ec == std::errc::result_out_of_range) {
-    // from_chars leaves the value alone on overflow; atof saturates.
-    return *text == '-' ? -HUGE_VAL : HUGE_VAL;
-  }
-  return ptr == text ? 0.0 : value;
-}
-
 void AppendFixed(std::string& out, double v, int precision, bool forceSign) {
   char buffer[400];
   char* first = buffer;
   if (forceSign && !std::signbit(v)) *first++ = '+';
-  auto [end, ec] = std::to_chars(first, buffer + sizeof buffer, v, std::chars_format::fixed,
-                                 precision);
+  auto [end, ec] =
+      std::to_chars(first, buffer + sizeof buffer, v, std::chars_format::fixed, precision);
   if (ec != std::errc()) end = first;
   out.assign(buffer, end);
 }
@@ -47,6 +34,15 @@ void DropSignOfZero(std::string& text) {
 }
 
 }  // namespace
+
+double ReadLeadingNumber(const char* text, const char** end) {
+  // A host may have set a locale that writes a decimal comma; texts keep the point.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+  char* stop = nullptr;
+  const double value = strtod_l(text, &stop, cLocale);
+  if (end) *end = stop;
+  return value;
+}
 
 void Parameter::Shape::Prepare(const Parameter&) {}
 
@@ -114,8 +110,7 @@ void Parameter::Configure(const char* name, double defaultValue, double min, dou
 void Parameter::ConfigureInteger(const char* name, double defaultValue, double min, double max,
                                  const char* label, int32_t flags, const char* group) {
   if (kind_ == ParamKind::Unset) kind_ = ParamKind::Integer;
-  Configure(name, defaultValue, min, max, 1.0, label, flags | SnapToStep, group, ShapeLinear(),
-            21);
+  Configure(name, defaultValue, min, max, 1.0, label, flags | SnapToStep, group, ShapeLinear(), 21);
 }
 
 void Parameter::ConfigureEnumeration(const char* name, double defaultValue, int count,
@@ -124,7 +119,8 @@ void Parameter::ConfigureEnumeration(const char* name, double defaultValue, int 
   if (kind_ == ParamKind::Unset) kind_ = ParamKind::Enumeration;
   ConfigureInteger(name, defaultValue, 0, count - 1, label, flags | SnapToStep, group);
   if (texts && texts[0]) {
-    for (int i = 0; i < count; ++i) AddValueText(i, texts[i]);
+    for (int i = 0; i < count; ++i)
+      AddValueText(i, texts[i]);
   }
 }
 
@@ -147,7 +143,9 @@ double Parameter::Normalized(double v) const {
   return n >= 0.0 ? n : 0.0;
 }
 
-double Parameter::Denormalized(double x) const { return Restrict(shape_->Denormalize(x, *this)); }
+double Parameter::Denormalized(double x) const {
+  return Restrict(shape_->Denormalize(x, *this));
+}
 
 double Parameter::DefaultValue(bool normalized) const {
   return normalized ? Normalized(defaultValue_) : defaultValue_;
@@ -167,7 +165,8 @@ void Parameter::FormatValue(double v, bool isNormalized, std::string& out,
       double rounded = std::round(v);
       constexpr double kLow = std::numeric_limits<int32_t>::min();
       constexpr double kHigh = std::numeric_limits<int32_t>::max();
-      auto whole = static_cast<int32_t>(std::isnan(rounded) ? 0.0 : std::clamp(rounded, kLow, kHigh));
+      auto whole =
+          static_cast<int32_t>(std::isnan(rounded) ? 0.0 : std::clamp(rounded, kLow, kHigh));
       out = std::to_string(whole);
     } else {
       AppendFixed(out, v, displayPrecision_, (flags_ & ShowSign) && v != 0.0);
@@ -184,7 +183,7 @@ double Parameter::ParseText(const char* text) const {
     if (std::strcmp(entry.text, text) == 0) return entry.value;
   }
   if (kind_ == ParamKind::Enumeration || kind_ == ParamKind::Boolean) return 0.0;
-  double v = ParseLeadingNumber(text);
+  double v = ReadLeadingNumber(text);
   if (flags_ & ShowNegated) v = -v;
   return Restrict(v);
 }

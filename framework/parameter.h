@@ -127,4 +127,11 @@ class Parameter {
 
 static_assert(std::atomic<double>::is_always_lock_free);
 
+// Reads a leading number exactly as C atof does (leading white space skipped; decimal,
+// hexadecimal and hex-float forms, inf and nan; trailing text ignored; no number gives 0;
+// an exponent beyond the range gives infinity, one below it 0), in the C locale whatever
+// the process's locale is. `end`, if given, receives where the number stopped (`text`
+// itself when there is none).
+double ReadLeadingNumber(const char* text, const char** end = nullptr);
+
 }  // namespace fw

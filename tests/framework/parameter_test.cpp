@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <string>
@@ -280,6 +281,44 @@ TEST(Parameter, ParseText) {
   for (const ParseCase& c : cases) {
     EXPECT_EQ(c.make()->ParseText(c.text), c.expected) << c.what << ": \"" << c.text << "\"";
   }
+}
+
+// Numbers are read as C atof reads them, then restricted to the range (0 to 100 here).
+TEST(Parameter, ParseTextReadsNumbersAsAtofDoes) {
+  const struct {
+    const char* text;
+    double expected;
+  } cases[] = {
+      {"0x10", 16},
+      {"0X1p4", 16},
+      {"0x1.8p1", 3},
+      {"0x", 0},
+      {"inf", 100},
+      {"-infinity", 0},
+      {"nan", 0},
+      {" \t\n7", 7},
+      {"1e-400", 0},
+      {"1e400", 100},
+      {"-1e400", 0},
+      {"+.5", 0.5},
+      {"5.", 5},
+      {"1e", 1},
+      {".", 0},
+      {"+-5", 0},
+      {"12,5", 12},
+      {"0x10 ms", 16},
+      {"4.9e-324", 4.9e-324},
+  };
+  const auto param = Percent();
+  for (const auto& c : cases) {
+    EXPECT_EQ(param->ParseText(c.text), c.expected) << "\"" << c.text << "\"";
+    EXPECT_EQ(param->ParseText(c.text), param->Restrict(std::atof(c.text))) << c.text;
+  }
+  const char* end = nullptr;
+  EXPECT_EQ(fw::ReadLeadingNumber("0x1p4 Hz", &end), 16);
+  EXPECT_STREQ(end, " Hz");
+  EXPECT_EQ(fw::ReadLeadingNumber("Hz", &end), 0);
+  EXPECT_STREQ(end, "Hz");
 }
 
 // Hosts may run with a locale that writes a decimal comma; texts stay with the point.

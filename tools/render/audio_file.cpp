@@ -4,6 +4,10 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <span>
+#include <sstream>
 
 #include "tools/render/errors.h"
 
@@ -24,17 +28,59 @@ constexpr Container kContainers[] = {
     {"ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS, {".ogg", ".oga"}},
 };
 
+// What --bits offers.
 struct Encoding {
   const char* bits;
   int code;
-  const char* description;
 };
 
 constexpr Encoding kEncodings[] = {
-    {"16", SF_FORMAT_PCM_16, "16-bit"},
-    {"24", SF_FORMAT_PCM_24, "24-bit"},
-    {"32f", SF_FORMAT_FLOAT, "32-bit float"},
+    {"16", SF_FORMAT_PCM_16},
+    {"24", SF_FORMAT_PCM_24},
+    {"32f", SF_FORMAT_FLOAT},
 };
+
+struct FormatName {
+  int code;
+  const char* name;
+};
+
+// Names for what a summary line may show; anything rarer takes libsndfile's own name.
+constexpr FormatName kContainerNames[] = {
+    {SF_FORMAT_WAV, "WAV"},   {SF_FORMAT_WAVEX, "WAVEX"}, {SF_FORMAT_W64, "W64"},
+    {SF_FORMAT_RF64, "RF64"}, {SF_FORMAT_AIFF, "AIFF"},   {SF_FORMAT_CAF, "CAF"},
+    {SF_FORMAT_AU, "AU"},     {SF_FORMAT_FLAC, "FLAC"},   {SF_FORMAT_OGG, "OGG"},
+};
+
+constexpr FormatName kEncodingNames[] = {
+    {SF_FORMAT_PCM_S8, "8-bit"},        {SF_FORMAT_PCM_U8, "8-bit"},
+    {SF_FORMAT_PCM_16, "16-bit"},       {SF_FORMAT_PCM_24, "24-bit"},
+    {SF_FORMAT_PCM_32, "32-bit"},       {SF_FORMAT_FLOAT, "32-bit float"},
+    {SF_FORMAT_DOUBLE, "64-bit float"}, {SF_FORMAT_ULAW, "u-law"},
+    {SF_FORMAT_ALAW, "A-law"},          {SF_FORMAT_VORBIS, "Vorbis"},
+    {SF_FORMAT_OPUS, "Opus"},
+};
+
+// Integer encodings and the magnitude that stands for full scale, 2^(bits-1), used both
+// ways so that a sample read and written back is the same integer. u-law and A-law
+// pass through 16-bit integers.
+struct IntegerEncoding {
+  int code;
+  double fullScale;
+};
+
+constexpr IntegerEncoding kIntegerEncodings[] = {
+    {SF_FORMAT_PCM_S8, 0x1p7},  {SF_FORMAT_PCM_U8, 0x1p7},  {SF_FORMAT_PCM_16, 0x1p15},
+    {SF_FORMAT_PCM_24, 0x1p23}, {SF_FORMAT_PCM_32, 0x1p31}, {SF_FORMAT_ULAW, 0x1p15},
+    {SF_FORMAT_ALAW, 0x1p15},
+};
+
+const char* NameOf(std::span<const FormatName> names, int code) {
+  for (const FormatName& entry : names) {
+    if (entry.code == code) return entry.name;
+  }
+  return nullptr;
+}
 
 const Container* ContainerByCode(int code) {
   for (const Container& container : kContainers) {
@@ -43,15 +89,10 @@ const Container* ContainerByCode(int code) {
   return nullptr;
 }
 
-std::string WithCase(std::string text, bool upper) {
-  std::transform(text.begin(), text.end(), text.begin(), [upper](unsigned char c) {
-    return static_cast<char>(upper ? std::toupper(c) : std::tolower(c));
-  });
-  return text;
-}
-
 std::string Lower(std::string text) {
-  return WithCase(std::move(text), false);
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
 }
 
 bool Storable(AudioFormat format) {
@@ -62,17 +103,32 @@ bool Storable(AudioFormat format) {
   return sf_format_check(&info) != 0;
 }
 
-std::string LibraryName(int code, int command) {
+std::string LibraryName(int code) {
   SF_FORMAT_INFO info{};
   info.format = code;
-  if (sf_command(nullptr, command, &info, sizeof info) != 0 || !info.name) {
+  if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name) {
     return "format " + std::to_string(code);
   }
   return info.name;
 }
 
-std::string Quoted(const std::filesystem::path& path) {
-  return "\"" + path.string() + "\"";
+// libsndfile quietly shortens a file whose header promises more audio than it holds; its
+// log keeps both sizes, as in "data : 384000 (should be 192000)". Gives the share of the
+// promised audio that is there.
+std::optional<double> ShareHeld(SNDFILE* file) {
+  std::array<char, 8192> log{};
+  sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+  std::istringstream lines(log.data());
+  for (std::string line; std::getline(lines, line);) {
+    unsigned long long declared = 0;
+    unsigned long long held = 0;
+    char chunk[8] = {};
+    if (std::sscanf(line.c_str(), "%7s : %llu (should be %llu)", chunk, &declared, &held) == 3 &&
+        (std::strcmp(chunk, "data") == 0 || std::strcmp(chunk, "SSND") == 0) && declared > held) {
+      return static_cast<double>(held) / static_cast<double>(declared);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -91,10 +147,21 @@ AudioFormat ResolveOutputFormat(const FormatRequest& request, const std::filesys
     format.container = found->code;
   } else {
     const std::string extension = Lower(output.extension().string());
+    bool known = extension.empty();
     for (const Container& container : kContainers) {
-      for (const char* known : container.extensions) {
-        if (known && extension == known) format.container = container.code;
+      for (const char* name : container.extensions) {
+        if (name && extension == name) {
+          format.container = container.code;
+          known = true;
+        }
       }
+    }
+    // Writing the input's container under a name that promises another misleads
+    // whatever opens the file next.
+    if (!known) {
+      throw UsageError(Quoted(output) + ": " + output.extension().string() +
+                       " names no container this tool writes; use .wav, .flac, .aiff or .ogg, "
+                       "or say which with --format");
     }
   }
   if (request.bits) {
@@ -119,32 +186,24 @@ AudioFormat ResolveOutputFormat(const FormatRequest& request, const std::filesys
 }
 
 std::string DescribeFormat(AudioFormat format) {
-  const Container* container = ContainerByCode(format.container);
-  const std::string text = container ? WithCase(container->name, true)
-                                     : LibraryName(format.container, SFC_GET_FORMAT_MAJOR);
+  const char* container = NameOf(kContainerNames, format.container);
+  const std::string text = container ? container : LibraryName(format.container);
   if (format.encoding == 0) return text;
-  for (const Encoding& encoding : kEncodings) {
-    if (encoding.code == format.encoding) return text + ", " + encoding.description;
+  const char* encoding = NameOf(kEncodingNames, format.encoding);
+  return text + ", " + (encoding ? encoding : LibraryName(format.encoding));
+}
+
+std::optional<double> IntegerFullScale(AudioFormat format) {
+  for (const IntegerEncoding& entry : kIntegerEncodings) {
+    if (entry.code == format.encoding) return entry.fullScale;
   }
-  return text + ", " + LibraryName(format.encoding, SFC_GET_FORMAT_SUBTYPE);
+  return std::nullopt;
 }
 
 double QuietestStoredMagnitude(AudioFormat format, double floor) {
-  // libsndfile scales doubles by 2^(bits-1) - 1 and rounds; half of 2^-(bits-1) is
-  // a little below half a step.
-  switch (format.encoding) {
-    case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-      return 0.5 / 128.0;
-    case SF_FORMAT_PCM_16:
-      return 0.5 / 32768.0;
-    case SF_FORMAT_PCM_24:
-      return 0.5 / 8388608.0;
-    case SF_FORMAT_PCM_32:
-      return 0.5 / 2147483648.0;
-    default:
-      return floor;
-  }
+  // Half a step rounds to zero.
+  const std::optional<double> fullScale = IntegerFullScale(format);
+  return fullScale ? 0.5 / *fullScale : floor;
 }
 
 bool ClipsAtFullScale(AudioFormat format) {
@@ -153,13 +212,32 @@ bool ClipsAtFullScale(AudioFormat format) {
 
 AudioFileReader::AudioFileReader(const std::filesystem::path& path, const std::string& role)
     : path_(path) {
-  if (!std::filesystem::exists(path_)) {
-    throw RenderError("the " + role + " file " + Quoted(path_) + " does not exist");
-  }
+  const std::string name = "the " + role + " file " + Quoted(path_);
+  std::error_code error;
+  const auto status = std::filesystem::status(path_, error);
+  if (!std::filesystem::exists(status)) throw RenderError(name + " does not exist");
+  if (std::filesystem::is_directory(status)) throw RenderError(name + " is a folder");
   file_ = sf_open(path_.c_str(), SFM_READ, &info_);
   if (!file_) {
-    throw RenderError("cannot read the " + role + " file " + Quoted(path_) + ": " +
-                      sf_strerror(nullptr));
+    const int code = sf_error(nullptr);
+    // libsndfile reports a header cut short as an unknown or unimplemented format.
+    const bool damaged = code == SF_ERR_UNRECOGNISED_FORMAT || code == SF_ERR_MALFORMED_FILE ||
+                         code == SF_ERR_UNSUPPORTED_ENCODING;
+    throw RenderError("cannot read " + name + ": " +
+                      (damaged ? "it is not a WAV, FLAC, AIFF or OGG file, or its header is "
+                                 "damaged or cut short"
+                               : sf_strerror(nullptr)));
+  }
+  fullScale_ = IntegerFullScale(Format());
+  if (fullScale_) sf_command(file_, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
+  if (const std::optional<double> share = ShareHeld(file_)) {
+    const std::string held =
+        *share > 0.0 ? " declares " +
+                           DurationText(static_cast<uint64_t>(std::llround(Frames() / *share)),
+                                        SampleRate()) +
+                           " of audio but holds only " + DurationText(Frames(), SampleRate())
+                     : " declares audio but holds none";
+    Warn(name + held + "; it is damaged or cut short");
   }
 }
 
@@ -179,16 +257,18 @@ std::size_t AudioFileReader::Read(std::span<double* const> channels, std::size_t
     throw RenderError("cannot read " + Quoted(path_) + ": " + sf_strerror(file_));
   }
   const std::size_t got = n > 0 ? static_cast<std::size_t>(n) : 0;
+  const double scale = fullScale_ ? 1.0 / *fullScale_ : 1.0;
   for (std::size_t i = 0; i < got; ++i) {
     for (std::size_t c = 0; c < width; ++c)
-      channels[c][i] = interleaved_[i * width + c];
+      channels[c][i] = interleaved_[i * width + c] * scale;
   }
   return got;
 }
 
-AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, AudioFormat format,
-                                 uint32_t channels, double sampleRate)
-    : pending_(path), channels_(channels), clamp_(ClipsAtFullScale(format)) {
+AudioFileWriter::AudioFileWriter(PendingFile& file, AudioFormat format, uint32_t channels,
+                                 double sampleRate)
+    : pending_(file), channels_(channels), fullScale_(IntegerFullScale(format)) {
+  const std::filesystem::path& path = pending_.Destination();
   SF_INFO info{};
   info.samplerate = static_cast<int>(std::lround(sampleRate));
   info.channels = static_cast<int>(channels);
@@ -202,6 +282,7 @@ AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, AudioFormat 
   if (!file_) throw RenderError("cannot write " + Quoted(path) + ": " + sf_strerror(nullptr));
   // The peak chunk carries a time stamp; without it the same render gives the same file.
   sf_command(file_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+  if (fullScale_) sf_command(file_, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
 }
 
 AudioFileWriter::~AudioFileWriter() {
@@ -213,7 +294,8 @@ void AudioFileWriter::Write(std::span<const double* const> channels, std::size_t
   for (std::size_t i = 0; i < frames; ++i) {
     for (std::size_t c = 0; c < channels_; ++c) {
       const double sample = channels[c][i];
-      interleaved_[i * channels_ + c] = clamp_ ? std::clamp(sample, -1.0, 1.0) : sample;
+      interleaved_[i * channels_ + c] =
+          fullScale_ ? std::clamp(sample * *fullScale_, -*fullScale_, *fullScale_ - 1.0) : sample;
     }
   }
   if (sf_writef_double(file_, interleaved_.data(), static_cast<sf_count_t>(frames)) !=
@@ -222,24 +304,26 @@ void AudioFileWriter::Write(std::span<const double* const> channels, std::size_t
   }
 }
 
-void AudioFileWriter::Commit() {
+void AudioFileWriter::Finish() {
   const int status = sf_close(file_);
   file_ = nullptr;
   if (status != 0) {
     throw RenderError("cannot write " + Quoted(pending_.Destination()) + ": " +
                       sf_error_number(status));
   }
-  pending_.Commit();
+  pending_.Finish();
 }
 
 void WriteAudioFile(const std::filesystem::path& path, AudioFormat format, const Signal& signal) {
-  AudioFileWriter writer(path, format, static_cast<uint32_t>(signal.channels.size()),
+  PendingFile file(path);
+  AudioFileWriter writer(file, format, static_cast<uint32_t>(signal.channels.size()),
                          signal.sampleRate);
   std::vector<const double*> channels;
   for (const std::vector<double>& samples : signal.channels)
     channels.push_back(samples.data());
   writer.Write(channels, signal.Frames());
-  writer.Commit();
+  writer.Finish();
+  file.Commit();
 }
 
 }  // namespace render

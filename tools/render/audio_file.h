@@ -32,8 +32,12 @@ struct FormatRequest {
 // container takes it, else the container's usual one.
 AudioFormat ResolveOutputFormat(const FormatRequest& request, const std::filesystem::path& output,
                                 AudioFormat fallback);
-// "WAV, 24 bit" and the like.
+// "WAV, 24-bit", "WAVEX, u-law" and the like.
 std::string DescribeFormat(AudioFormat format);
+// Integer encodings: the magnitude 2^(bits-1) that full scale stands for. Samples are
+// scaled by it both ways, so an integer read and written back is unchanged, and are
+// clipped at the largest integer.
+std::optional<double> IntegerFullScale(AudioFormat format);
 // The largest magnitude that the encoding stores as zero (half a step of an integer
 // encoding), or `floor` for encodings that keep arbitrarily small values.
 double QuietestStoredMagnitude(AudioFormat format, double floor);
@@ -58,28 +62,29 @@ class AudioFileReader : public SignalSource {
   std::filesystem::path path_;
   SF_INFO info_{};
   SNDFILE* file_ = nullptr;
+  std::optional<double> fullScale_;
   std::vector<double> interleaved_;
 };
 
-// Writes an audio file that appears under its name only once Commit succeeds.
+// Writes an audio file into a pending file; Finish completes it, and the pending file's
+// commit puts it in place.
 class AudioFileWriter : public OutputSink {
  public:
-  AudioFileWriter(const std::filesystem::path& path, AudioFormat format, uint32_t channels,
-                  double sampleRate);
+  AudioFileWriter(PendingFile& file, AudioFormat format, uint32_t channels, double sampleRate);
   ~AudioFileWriter() override;
   AudioFileWriter(const AudioFileWriter&) = delete;
   AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
   void Write(std::span<const double* const> channels, std::size_t frames) override;
-  void Commit();
+  void Finish();
 
  private:
-  PendingFile pending_;
+  PendingFile& pending_;
   SNDFILE* file_ = nullptr;
   uint32_t channels_;
-  // Integer encodings are clipped here: libsndfile wraps samples beyond full scale
-  // round to the other sign, and its own clipping rounds half a step low.
-  bool clamp_;
+  // Integer encodings are scaled and clipped here: libsndfile's own normalisation reads
+  // by 2^(bits-1) but writes by 2^(bits-1) - 1, and wraps samples beyond full scale.
+  std::optional<double> fullScale_;
   std::vector<double> interleaved_;
 };
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 
+#include "framework/parameter.h"
 #include "tools/render/errors.h"
 #include "tools/render/parameters.h"
+#include "tools/render/pending_file.h"
 
 namespace render {
 namespace {
@@ -28,8 +28,8 @@ std::vector<ParameterChange> ParseAutomation(std::string_view text, const std::s
     const std::string_view content = Trimmed(line);
     if (content.empty() || content.front() == '#') continue;
     const std::string copy(content);
-    char* end = nullptr;
-    const double seconds = std::strtod(copy.c_str(), &end);
+    const char* end = nullptr;
+    const double seconds = fw::ReadLeadingNumber(copy.c_str(), &end);
     const std::size_t used = static_cast<std::size_t>(end - copy.c_str());
     if (used == 0 || !(seconds >= 0.0 && seconds < kLatestSeconds) ||
         (used < copy.size() && !std::isspace(static_cast<unsigned char>(copy[used])))) {
@@ -58,11 +58,14 @@ std::vector<ParameterChange> ParseAutomation(std::string_view text, const std::s
 std::vector<ParameterChange> ReadAutomationFile(const std::filesystem::path& path,
                                                 const ParameterTable& parameters,
                                                 double sampleRate) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw RenderError("cannot read the automation file \"" + path.string() + "\"");
-  std::ostringstream text;
-  text << file.rdbuf();
-  return ParseAutomation(text.str(), path.string(), parameters, sampleRate);
+  const std::string name = "the automation file " + Quoted(path);
+  const std::string text = ReadTextFile(path, name);
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    throw RenderError(name +
+                      " starts with a UTF-8 byte-order mark; save it as plain text "
+                      "without one");
+  }
+  return ParseAutomation(text, path.string(), parameters, sampleRate);
 }
 
 }  // namespace render

@@ -118,8 +118,10 @@ void RunDemo(const PluginModule& module, PluginHost& host, const std::filesystem
     job.sampleRate = rate;
     SignalReader input(dry);
     job.input = &input;
-    job.output = folder / (setting.name + ".wav");
     job.outputFormat = format;
+    PendingFiles files;
+    job.output = &files.Add(folder / (setting.name + ".wav"));
+    PendingFile& plot = files.Add(folder / (setting.name + "-ir.png"));
     const JobResult rendered = RunRenderJob(module, host, job, choices);
 
     RenderJob impulseJob;
@@ -130,9 +132,10 @@ void RunDemo(const PluginModule& module, PluginHost& host, const std::filesystem
                               .response = &response.signal,
                               .decayCurveDb = &response.decayCurveDb,
                               .fit = response.fit},
-                             folder / (setting.name + "-ir.png"));
+                             plot);
+    files.CommitAll();
 
-    out << SummaryLine({.label = job.output->string(),
+    out << SummaryLine({.label = job.output->Destination().string(),
                         .result = &rendered,
                         .sampleRate = rate,
                         .format = format,

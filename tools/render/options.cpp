@@ -1,62 +1,25 @@
 #include "tools/render/options.h"
 
-#include <getopt.h>
-
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
+#include "framework/parameter.h"
 #include "tools/render/errors.h"
 
 namespace render {
 namespace {
 
-enum LongOnly {
-  kFormat = 256,
-  kBits,
-  kSidechain,
-  kSet,
-  kListParams,
-  kStateIn,
-  kStateOut,
-  kTail,
-  kBlock,
-  kPrecision,
-  kAutomation,
-  kIr,
-  kRate,
-  kPlot,
-  kPlugin,
-  kDemo,
-};
-
-constexpr option kOptions[] = {
-    {"output", required_argument, nullptr, 'o'},
-    {"format", required_argument, nullptr, kFormat},
-    {"bits", required_argument, nullptr, kBits},
-    {"sidechain", required_argument, nullptr, kSidechain},
-    {"set", required_argument, nullptr, kSet},
-    {"list-params", no_argument, nullptr, kListParams},
-    {"state-in", required_argument, nullptr, kStateIn},
-    {"state-out", required_argument, nullptr, kStateOut},
-    {"tail", required_argument, nullptr, kTail},
-    {"block", required_argument, nullptr, kBlock},
-    {"precision", required_argument, nullptr, kPrecision},
-    {"automation", required_argument, nullptr, kAutomation},
-    {"ir", no_argument, nullptr, kIr},
-    {"rate", required_argument, nullptr, kRate},
-    {"plot", required_argument, nullptr, kPlot},
-    {"plugin", required_argument, nullptr, kPlugin},
-    {"demo", required_argument, nullptr, kDemo},
-    {"help", no_argument, nullptr, 'h'},
-    {nullptr, 0, nullptr, 0},
-};
-
 constexpr uint32_t kLargestBlock = 65536;
+constexpr double kLowestFloorDb = -300.0;
+// Sample rates are whole numbers in every file format; the plug-in decides what it runs at.
+constexpr uint32_t kHighestRate = std::numeric_limits<int32_t>::max();
 
 double Number(const char* option, const char* text, double lowest, double highest) {
-  char* end = nullptr;
-  const double value = std::strtod(text, &end);
+  const char* end = nullptr;
+  const double value = fw::ReadLeadingNumber(text, &end);
   if (end == text || *end != '\0' || !(value >= lowest && value <= highest)) {
     char range[96];
     std::snprintf(range, sizeof range, "a number from %g to %g", lowest, highest);
@@ -82,10 +45,11 @@ void Forbid(bool given, const std::string& option, const std::string& reason) {
 
 // Which mode the options ask for, and whether the rest fits it.
 void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateGiven) {
-  const bool input = !options.input.empty();
+  const bool input = !options.inputs.empty();
+  const bool folder = options.outputFolder.has_value();
   if (demo) {
-    Forbid(input || options.output || impulse || list || options.sidechain || options.stateIn ||
-               options.stateOut || options.automation || options.plot ||
+    Forbid(input || options.output || folder || impulse || list || options.sidechain ||
+               options.stateIn || options.stateOut || options.automation || options.plot ||
                !options.assignments.empty() || options.format.container || options.format.bits ||
                options.host.tailSeconds || rateGiven,
            "--demo", "takes only --plugin, --block and --precision");
@@ -93,8 +57,8 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
     return;
   }
   if (list) {
-    Forbid(input || options.output || impulse || options.sidechain || options.automation ||
-               options.plot || options.stateOut,
+    Forbid(input || options.output || folder || impulse || options.sidechain ||
+               options.automation || options.plot || options.stateOut,
            "--list-params", "takes only --plugin, --state-in and --set");
     options.mode = Mode::ListParameters;
     return;
@@ -103,10 +67,18 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
   if (impulse) {
     Forbid(input, "--ir", "renders an impulse of its own and takes no input file");
     Forbid(options.sidechain.has_value(), "--ir", "takes no side-chain");
+    Forbid(folder, "--ir", "writes one file; give it with -o");
     options.mode = Mode::ImpulseResponse;
     return;
   }
   Forbid(rateGiven, "--rate", "applies to --ir only; a file render takes the input's rate");
+  if (folder) {
+    Forbid(!input, "-O", "needs the input files to render");
+    Forbid(options.output.has_value(), "-O", "names one output per input; leave out -o");
+    Forbid(options.stateOut.has_value(), "-O", "renders several files; save a state without it");
+    options.mode = Mode::Batch;
+    return;
+  }
   if (!input) {
     Forbid(!options.stateOut, "no input file:", "see halvern-render --help");
     Forbid(options.output.has_value() || options.sidechain.has_value() ||
@@ -119,100 +91,116 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
   options.mode = Mode::Render;
 }
 
+// The values as given; each is checked, with this tool's own messages, once all are read.
+struct GivenText {
+  std::optional<std::string> tail, tailThreshold, block, precision, rate;
+};
+
+void Check(Options& options, const GivenText& given) {
+  if (given.tail) {
+    options.host.tailSeconds = Number("--tail", given.tail->c_str(), 0.0, kLongestTailSeconds);
+  }
+  if (given.tailThreshold) {
+    options.host.silenceFloorDb =
+        Number("--tail-threshold", given.tailThreshold->c_str(), kLowestFloorDb, 0.0);
+  }
+  if (given.block)
+    options.host.blockSize = Whole("--block", given.block->c_str(), 1, kLargestBlock);
+  if (given.precision) {
+    const uint32_t bits = Whole("--precision", given.precision->c_str(), 32, 64);
+    if (bits != 32 && bits != 64) throw UsageError("--precision: give 32 or 64");
+    options.host.sampleSize = bits == 32 ? SampleSize::Float32 : SampleSize::Float64;
+  }
+  if (given.rate) options.impulseSampleRate = Whole("--rate", given.rate->c_str(), 1, kHighestRate);
+}
+
+// The parser's own failures, in this tool's words. Its messages start with the
+// option's name; a missing value is reported under the spelling that was typed.
+[[noreturn]] void Refuse(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
+  const std::string message = error.what();
+  if (!dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+    throw UsageError(message + "; see halvern-render --help");
+  }
+  std::string typed = message.substr(0, message.find(':'));
+  if (const CLI::Option* option = app.get_option_no_throw(typed)) {
+    for (int i = argc - 1; i > 0; --i) {
+      if (option->check_name(argv[i])) {
+        typed = argv[i];
+        break;
+      }
+    }
+  }
+  throw UsageError(typed + " needs a value");
+}
+
 }  // namespace
 
 Options ParseOptions(int argc, char** argv) {
   Options options;
   options.host.showProgress = true;
+  GivenText given;
   bool impulse = false;
   bool list = false;
-  bool demo = false;
-  bool rateGiven = false;
-  opterr = 0;
-  optind = 1;
-  int code = 0;
-  while ((code = getopt_long(argc, argv, ":o:h", kOptions, nullptr)) != -1) {
-    const char* argument = optarg;
-    switch (code) {
-      case 'o':
-        options.output = argument;
-        break;
-      case kFormat:
-        options.format.container = argument;
-        break;
-      case kBits:
-        options.format.bits = argument;
-        break;
-      case kSidechain:
-        options.sidechain = argument;
-        break;
-      case kSet:
-        options.assignments.emplace_back(argument);
-        break;
-      case kListParams:
-        list = true;
-        break;
-      case kStateIn:
-        options.stateIn = argument;
-        break;
-      case kStateOut:
-        options.stateOut = argument;
-        break;
-      case kTail:
-        options.host.tailSeconds = Number("--tail", argument, 0.0, kLongestTailSeconds);
-        break;
-      case kBlock:
-        options.host.blockSize = Whole("--block", argument, 1, kLargestBlock);
-        break;
-      case kPrecision: {
-        const uint32_t bits = Whole("--precision", argument, 32, 64);
-        if (bits != 32 && bits != 64) throw UsageError("--precision: give 32 or 64");
-        options.host.sampleSize = bits == 32 ? SampleSize::Float32 : SampleSize::Float64;
-        break;
-      }
-      case kAutomation:
-        options.automation = argument;
-        break;
-      case kIr:
-        impulse = true;
-        break;
-      case kRate:
-        options.impulseSampleRate = Whole("--rate", argument, 8000, 384000);
-        rateGiven = true;
-        break;
-      case kPlot:
-        options.plot = argument;
-        break;
-      case kPlugin:
-        options.plugin = argument;
-        break;
-      case kDemo:
-        options.demoFolder = argument;
-        demo = true;
-        break;
-      case 'h':
-        options.mode = Mode::Help;
-        return options;
-      case ':':
-        throw UsageError(std::string(argv[optind - 1]) + " needs a value");
-      default:
-        throw UsageError("unknown option " + std::string(argv[optind - 1]) +
-                         "; see halvern-render --help");
-    }
+  bool help = false;
+  std::optional<std::string> demo;
+  CLI::App app("halvern-render", "halvern-render");
+  app.set_help_flag();
+  app.allow_extras();
+  // A repeated option takes its last value, as it always has.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_flag("-h,--help", help);
+  app.add_option("-o,--output", options.output);
+  app.add_option("-O,--output-folder", options.outputFolder);
+  app.add_option("--format", options.format.container);
+  app.add_option("--bits", options.format.bits);
+  app.add_option("--sidechain", options.sidechain);
+  app.add_option("--set", options.assignments)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->allow_extra_args(false);
+  app.add_flag("--list-params", list);
+  app.add_option("--state-in", options.stateIn);
+  app.add_option("--state-out", options.stateOut);
+  app.add_option("--tail", given.tail);
+  app.add_option("--tail-threshold", given.tailThreshold);
+  app.add_option("--block", given.block);
+  app.add_option("--precision", given.precision);
+  app.add_option("--automation", options.automation);
+  app.add_flag("--ir", impulse);
+  app.add_option("--rate", given.rate);
+  app.add_option("--plot", options.plot);
+  app.add_option("--plugin", options.plugin);
+  app.add_option("--demo", demo);
+  app.add_flag("--force", options.force);
+  std::vector<std::string> inputs;
+  app.add_option("inputs", inputs)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    Refuse(app, error, argc, argv);
   }
-  for (int i = optind; i < argc; ++i) {
-    if (!options.input.empty()) {
-      throw UsageError("more than one input file (\"" + options.input.string() + "\" and \"" +
-                       argv[i] + "\")");
-    }
-    options.input = argv[i];
+  if (help) {
+    options.mode = Mode::Help;
+    return options;
   }
-  SettleMode(options, impulse, list, demo, rateGiven);
+  for (const std::string& extra : app.remaining()) {
+    throw UsageError("unknown option " + extra + "; see halvern-render --help");
+  }
+  Check(options, given);
+  for (const std::string& input : inputs) {
+    if (!options.inputs.empty() && !options.outputFolder) {
+      throw UsageError("more than one input file (\"" + options.inputs.front().string() +
+                       "\" and \"" + input + "\"); render several with -O DIR");
+    }
+    options.inputs.emplace_back(input);
+  }
+  if (demo) options.demoFolder = *demo;
+  SettleMode(options, impulse, list, demo.has_value(), given.rate.has_value());
   return options;
 }
 
 std::string HelpText() {
   return R"(Usage: halvern-render IN -o OUT [options]
+       halvern-render IN... -O DIR [options]
        halvern-render --ir [-o IR.wav] [--plot IR.png] [options]
        halvern-render --list-params [--state-in FILE] [--set "Name=Value"]...
        halvern-render --state-out FILE [--state-in FILE] [--set "Name=Value"]...
@@ -224,6 +212,10 @@ sample rate.
 
 Output
   -o, --output FILE     where to write; appears only once the render has succeeded
+  -O, --output-folder DIR
+                        render every IN into DIR under its own name, several at once
+                        (one per core); a failed input does not stop the others
+  --force               replace write-protected output files
   --format wav|flac|aiff|ogg
                         container; default: the one OUT's extension names, else IN's
   --bits 16|24|32f      sample encoding; default: IN's, if the container takes it
@@ -248,6 +240,8 @@ Rendering
                         1e-10 (-200 dBFS), or below what OUT's encoding stores, for
                         100 ms; the tail lasts at least 250 ms (the reverberation can
                         start 130 ms after the input) and at most 60 s
+  --tail-threshold DB   the level below which the tail counts as silent (-300 to 0,
+                        default -200 dBFS)
   --block N             frames per process call, 1 to 65536 (default 512)
   --precision 32|64     host buffer samples (default 64); the plug-in computes in 64 bit
   --plugin PATH         the Halvern.clap to load; default: the one built next to this
@@ -256,7 +250,8 @@ Rendering
 Impulse response
   --ir                  render a unit impulse through the mono input and print its RT60
                         (T30 doubled: the energy decay's -5 to -35 dB slope)
-  --rate HZ             sample rate of the impulse (default 48000)
+  --rate HZ             sample rate of the impulse (default 48000; any rate the
+                        plug-in runs at)
   --plot FILE.png       draw the waveform and the energy-decay curve with its RT60 line
 
 Demo
@@ -265,8 +260,9 @@ Demo
                         impulse-response plots
 
 A progress bar goes to standard error when it is a terminal; one summary line per render
-goes to standard output. Exit status: 0 on success, 1 when rendering fails (the message
-says why), 2 for a command line that cannot be run.
+goes to standard output; -O ends with a table of every input. Exit status: 0 on
+success, 1 when rendering fails (the message says why), 2 for a command line that
+cannot be run; with -O, the number of inputs that failed.
 )";
 }
 

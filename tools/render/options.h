@@ -12,6 +12,7 @@ namespace render {
 
 enum class Mode {
   Render,           // IN -o OUT
+  Batch,            // IN... -O DIR
   ImpulseResponse,  // --ir
   ListParameters,   // --list-params
   SaveState,        // --state-out without anything to render
@@ -21,8 +22,9 @@ enum class Mode {
 
 struct Options {
   Mode mode = Mode::Render;
-  std::filesystem::path input;
+  std::vector<std::filesystem::path> inputs;  // more than one only with -O
   std::optional<std::filesystem::path> output;
+  std::optional<std::filesystem::path> outputFolder;  // -O: one output per input
   std::optional<std::filesystem::path> sidechain;
   std::optional<std::filesystem::path> stateIn;
   std::optional<std::filesystem::path> stateOut;
@@ -34,6 +36,7 @@ struct Options {
   FormatRequest format;
   HostChoices host;
   double impulseSampleRate = 48000.0;
+  bool force = false;  // replace write-protected outputs
 };
 
 // Throws UsageError for a command line that does not make sense.

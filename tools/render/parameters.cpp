@@ -4,11 +4,12 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
 #include <iomanip>
 #include <optional>
 #include <ostream>
 
+#include "framework/parameter.h"
 #include "tools/render/errors.h"
 #include "tools/render/plugin_instance.h"
 
@@ -33,17 +34,31 @@ struct LeadingNumber {
   std::string_view rest;
 };
 
+// The plug-in's own reader, so the tool accepts exactly what the plug-in reads; a number
+// that is not finite is no value.
 std::optional<LeadingNumber> ReadLeadingNumber(std::string_view text) {
   const std::string copy(text);
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  const std::size_t used = static_cast<std::size_t>(end - copy.c_str());
+  const char* end = nullptr;
+  const double value = fw::ReadLeadingNumber(copy.c_str(), &end);
+  const auto used = static_cast<std::size_t>(end - copy.c_str());
   if (used == 0 || !std::isfinite(value)) return std::nullopt;
   return LeadingNumber{value, text.substr(0, used), Trimmed(text.substr(used))};
 }
 
-std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+// "6k" and "6 kHz" for a parameter in Hz: the number in thousands.
+std::optional<double> ScaledByUnit(const KnownParameter& known, const LeadingNumber& number) {
+  if (number.rest.empty() || SameIgnoringCase(number.rest, known.unit)) return number.value;
+  const bool hertz = SameIgnoringCase(known.unit, "Hz");
+  if (hertz && (SameIgnoringCase(number.rest, "k") || SameIgnoringCase(number.rest, "kHz"))) {
+    return number.value * 1000.0;
+  }
+  return std::nullopt;
+}
+
+std::string ExactText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
 }
 
 std::string Joined(const std::vector<std::string>& words, std::string_view separator) {
@@ -158,17 +173,18 @@ ParameterValue ParameterTable::ParseChoice(const KnownParameter& known,
 ParameterValue ParameterTable::ParseNumber(const KnownParameter& known,
                                            std::string_view text) const {
   const auto number = ReadLeadingNumber(text);
-  if (!number || !(number->rest.empty() || SameIgnoringCase(number->rest, known.unit))) {
+  const std::optional<double> value = number ? ScaledByUnit(known, *number) : std::nullopt;
+  if (!value) {
     throw RenderError(known.name + ": " + Quoted(text) + " is not a value; give " +
                       RangeText(known));
   }
-  if (number->value < known.lowest || number->value > known.highest) {
+  if (*value < known.lowest || *value > known.highest) {
     throw RenderError(known.name + ": " + Quoted(text) + " is out of range; give " +
                       RangeText(known));
   }
-  const auto value = instance_.TextToValue(known.id, std::string(number->number));
-  if (!value) throw RenderError(known.name + ": the plug-in does not accept " + Quoted(text));
-  return {known.id, *value};
+  const auto converted = instance_.TextToValue(known.id, ExactText(*value));
+  if (!converted) throw RenderError(known.name + ": the plug-in does not accept " + Quoted(text));
+  return {known.id, *converted};
 }
 
 std::string ParameterTable::RangeText(const KnownParameter& known) const {
@@ -194,6 +210,14 @@ std::vector<ParameterValue> ParameterTable::ParseAssignments(
   for (const std::string& assignment : assignments)
     values.push_back(ParseAssignment(assignment));
   return values;
+}
+
+std::string ParameterTable::Text(const KnownParameter& known, double value) const {
+  return instance_.ValueToText(known.id, value);
+}
+
+std::string ParameterTable::CurrentText(const KnownParameter& known) const {
+  return Text(known, instance_.CurrentValue(known.id));
 }
 
 void ParameterTable::WriteListing(std::ostream& out) const {

@@ -51,6 +51,11 @@ class ParameterTable {
   ParameterValue ParseAssignment(std::string_view assignment) const;
   std::vector<ParameterValue> ParseAssignments(std::span<const std::string> assignments) const;
 
+  // A value in the plug-in's boundary units, and the current value, as the plug-in
+  // writes them.
+  std::string Text(const KnownParameter& known, double value) const;
+  std::string CurrentText(const KnownParameter& known) const;
+
   // Every parameter with its range, default and current value.
   void WriteListing(std::ostream& out) const;
 

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 
@@ -17,9 +19,9 @@
 namespace render {
 namespace {
 
-// Temporary files to remove if a signal ends the process. Few are ever open at once
-// (an output file, a state file); the handler may only read these atomics and unlink.
-constexpr std::size_t kSlots = 8;
+// Temporary files to remove if a signal ends the process: up to three per render, and a
+// batch runs a render per core. The handler may only read these atomics and unlink.
+constexpr std::size_t kSlots = 512;
 std::array<std::atomic<const char*>, kSlots> pendingPaths{};
 
 void RemovePendingAndReraise(int signal) {
@@ -33,7 +35,7 @@ void RemovePendingAndReraise(int signal) {
 void InstallCleanupHandlers() {
   static std::once_flag once;
   std::call_once(once, [] {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
       std::signal(signal, RemovePendingAndReraise);
   });
 }
@@ -66,7 +68,9 @@ PendingFile::PendingFile(std::filesystem::path destination) : destination_(std::
   InstallCleanupHandlers();
   const std::filesystem::path folder =
       destination_.has_parent_path() ? destination_.parent_path() : std::filesystem::path(".");
-  std::string name = (folder / ("." + destination_.filename().string() + ".XXXXXX")).string();
+  std::string hidden(1, '.');
+  hidden.append(destination_.filename().native()).append(".XXXXXX");
+  std::string name = (folder / hidden).string();
   descriptor_ = mkstemp(name.data());
   if (descriptor_ < 0) throw RenderError(SystemError("cannot create", destination_));
   temporary_ = name;
@@ -79,10 +83,15 @@ PendingFile::~PendingFile() {
   Discard();
 }
 
-void PendingFile::Commit() {
+void PendingFile::Finish() {
+  if (descriptor_ < 0) return;
   const bool closed = close(descriptor_) == 0;
   descriptor_ = -1;
   if (!closed) throw RenderError(SystemError("cannot write", destination_));
+}
+
+void PendingFile::Commit() {
+  Finish();
   if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) {
     throw RenderError(SystemError("cannot write", destination_));
   }
@@ -98,15 +107,41 @@ void PendingFile::Discard() {
   Unregister(slot_);
 }
 
-void WriteFileAtomically(const std::filesystem::path& destination, std::span<const uint8_t> bytes) {
-  PendingFile file(destination);
+std::string ReadTextFile(const std::filesystem::path& path, const std::string& name) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) throw RenderError(name + " does not exist");
+  if (!std::filesystem::is_regular_file(status)) throw RenderError(name + " is not a file");
+  std::ifstream file(path, std::ios::binary);
+  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (!file.is_open() || file.bad()) throw RenderError("cannot read " + name);
+  return text;
+}
+
+PendingFile& PendingFiles::Add(const std::filesystem::path& destination) {
+  return *files_.emplace_back(std::make_unique<PendingFile>(destination));
+}
+
+void PendingFiles::CommitAll() {
+  for (const auto& file : files_)
+    file->Finish();
+  for (const auto& file : files_)
+    file->Commit();
+}
+
+void WriteBytes(PendingFile& file, std::span<const uint8_t> bytes) {
   std::size_t written = 0;
   while (written < bytes.size()) {
     const ssize_t n = write(file.Descriptor(), bytes.data() + written, bytes.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw RenderError(SystemError("cannot write", destination));
+    if (n <= 0) throw RenderError(SystemError("cannot write", file.Destination()));
     written += static_cast<std::size_t>(n);
   }
+}
+
+void WriteFileAtomically(const std::filesystem::path& destination, std::span<const uint8_t> bytes) {
+  PendingFile file(destination);
+  WriteBytes(file, bytes);
   file.Commit();
 }
 

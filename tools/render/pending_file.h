@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
+#include <string>
+#include <vector>
 
 namespace render {
 
@@ -18,6 +21,8 @@ class PendingFile {
 
   int Descriptor() const { return descriptor_; }
   const std::filesystem::path& Destination() const { return destination_; }
+  // Closes the temporary file, reporting a failed write; Commit then renames it.
+  void Finish();
   void Commit();
 
  private:
@@ -29,6 +34,22 @@ class PendingFile {
   int slot_ = -1;
 };
 
+// The files of one run. Each is created under its temporary name when it is added,
+// before anything is rendered, so a location that cannot take a file stops the run
+// before it starts; all are renamed into place only once every one is complete.
+class PendingFiles {
+ public:
+  PendingFile& Add(const std::filesystem::path& destination);
+  void CommitAll();
+
+ private:
+  std::vector<std::unique_ptr<PendingFile>> files_;
+};
+
+// The whole of a regular file; `name` describes it in messages ("the state file \"s\"").
+std::string ReadTextFile(const std::filesystem::path& path, const std::string& name);
+
+void WriteBytes(PendingFile& file, std::span<const uint8_t> bytes);
 // Writes `bytes` to `destination` through a PendingFile.
 void WriteFileAtomically(const std::filesystem::path& destination, std::span<const uint8_t> bytes);
 

@@ -266,7 +266,7 @@ cairo_status_t WriteToDescriptor(void* closure, const unsigned char* data, unsig
 
 }  // namespace
 
-void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, const std::filesystem::path& png) {
+void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, PendingFile& png) {
   const Signal& response = *plot.response;
   const std::vector<double>& curve = *plot.decayCurveDb;
   const double rate = response.sampleRate;
@@ -324,13 +324,12 @@ void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, const std::filesy
   VerticalTitle(cr, decay.y + decay.height / 2, "energy decay (dB)");
   Text(cr, kLeft + width / 2, kHeight - 22, "time (s)", {.size = 14, .alignX = 0.5});
 
-  PendingFile file(png);
-  int descriptor = file.Descriptor();
+  int descriptor = png.Descriptor();
   if (cairo_surface_write_to_png_stream(surface.get(), WriteToDescriptor, &descriptor) !=
       CAIRO_STATUS_SUCCESS) {
-    throw RenderError("cannot write the plot \"" + png.string() + "\"");
+    throw RenderError("cannot write the plot \"" + png.Destination().string() + "\"");
   }
-  file.Commit();
+  png.Finish();
 }
 
 }  // namespace render

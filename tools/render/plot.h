@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/render/analysis.h"
+#include "tools/render/pending_file.h"
 #include "tools/render/signal.h"
 
 namespace render {
@@ -19,6 +20,7 @@ struct ImpulseResponsePlot {
 };
 
 // A PNG with the waveform above and the energy-decay curve with its RT60 line below.
-void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, const std::filesystem::path& png);
+// Writes the PNG into the pending file and completes it.
+void WriteImpulseResponsePlot(const ImpulseResponsePlot& plot, PendingFile& png);
 
 }  // namespace render

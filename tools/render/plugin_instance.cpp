@@ -1,6 +1,7 @@
 #include "tools/render/plugin_instance.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <numeric>
 
@@ -166,8 +167,9 @@ void PluginInstance::LoadState(std::span<const uint8_t> bytes) {
 void PluginInstance::StartProcessing(double sampleRate, uint32_t maxFrames) {
   renderMode_->set(plugin_, CLAP_RENDER_OFFLINE);
   if (!plugin_->activate(plugin_, sampleRate, 1, maxFrames)) {
-    throw RenderError("the plug-in could not be activated at " + std::to_string(sampleRate) +
-                      " Hz");
+    char rate[48];
+    std::snprintf(rate, sizeof rate, "%.0f Hz", sampleRate);
+    throw RenderError(std::string("the plug-in could not be activated at ") + rate);
   }
   if (!plugin_->start_processing(plugin_)) {
     plugin_->deactivate(plugin_);

@@ -1,17 +1,71 @@
 #include "tools/render/plugin_module.h"
 
 #include <dlfcn.h>
+#include <elf.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 
 #include "tools/render/errors.h"
 
 namespace render {
+namespace {
+
+#if defined(__x86_64__)
+constexpr uint16_t kMachine = EM_X86_64;
+#elif defined(__aarch64__)
+constexpr uint16_t kMachine = EM_AARCH64;
+#else
+#error "name this machine's ELF type"
+#endif
+
+// Why the file is no shared object the loader can map here, or "" when it is one:
+// a 64-bit little-endian ELF object for this machine whose loadable segments all lie
+// within the file.
+std::string ElfFault(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return "it cannot be read";
+  std::error_code error;
+  const auto size = static_cast<uint64_t>(std::filesystem::file_size(path, error));
+  if (error) return "it is not a file";
+  Elf64_Ehdr header{};
+  if (!file.read(reinterpret_cast<char*>(&header), sizeof header) ||
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) {
+    return "it is not a shared library";
+  }
+  if (header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_ident[EI_DATA] != ELFDATA2LSB ||
+      header.e_machine != kMachine || header.e_type != ET_DYN) {
+    return "it is a library for another kind of machine";
+  }
+  if (header.e_phentsize != sizeof(Elf64_Phdr) ||
+      header.e_phoff + uint64_t{header.e_phnum} * sizeof(Elf64_Phdr) > size) {
+    return "it is damaged or cut short (its segment table lies beyond its end)";
+  }
+  file.seekg(static_cast<std::streamoff>(header.e_phoff));
+  for (uint16_t i = 0; i < header.e_phnum; ++i) {
+    Elf64_Phdr segment{};
+    if (!file.read(reinterpret_cast<char*>(&segment), sizeof segment)) return "it cannot be read";
+    if (segment.p_type == PT_LOAD &&
+        (segment.p_offset > size || segment.p_filesz > size - segment.p_offset)) {
+      return "it is damaged or cut short (" + std::to_string(size) + " bytes; its code needs " +
+             std::to_string(segment.p_offset + segment.p_filesz) + ")";
+    }
+  }
+  return "";
+}
+
+}  // namespace
 
 PluginModule::PluginModule(std::filesystem::path path) : path_(std::move(path)) {
   const std::string where = "the plug-in module \"" + path_.string() + "\"";
   if (!std::filesystem::exists(path_)) throw RenderError(where + " does not exist");
+  // The dynamic loader maps a damaged file and dies on the first page it cannot read.
+  if (const std::string fault = ElfFault(path_); !fault.empty()) {
+    throw RenderError("cannot load " + where + ": " + fault);
+  }
   void* handle = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) throw RenderError("cannot load " + where + ": " + dlerror());
   entry_ = static_cast<const clap_plugin_entry_t*>(dlsym(handle, "clap_entry"));

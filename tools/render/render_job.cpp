@@ -2,9 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <span>
 
+#include "engine/waveguide.h"
+#include "framework/parameter.h"
 #include "tools/render/analysis.h"
 #include "tools/render/automation.h"
 #include "tools/render/errors.h"
@@ -15,6 +19,12 @@
 
 namespace render {
 namespace {
+
+// The plug-in's delay lines hold this many frames; longer delays are cut to it.
+constexpr double kLongestDelayFrames = cwaveguide::kRingSize;
+constexpr const char* kDetectorName = "Gate Det. Inp.";
+constexpr double kFirstReflectionMs = 100.0;
+constexpr const char* kSidechainChoice = "Sidechain";
 
 uint64_t Frames(double seconds, double sampleRate) {
   return static_cast<uint64_t>(std::llround(seconds * sampleRate));
@@ -31,8 +41,8 @@ TailPolicy TailFor(const RenderJob& job, const HostChoices& choices) {
   tail.frames = Frames(kLongestTailSeconds, job.sampleRate);
   tail.holdFrames = Frames(kSilenceHoldSeconds, job.sampleRate);
   tail.shortestFrames = Frames(kShortestTailSeconds, job.sampleRate);
-  tail.threshold =
-      job.output ? QuietestStoredMagnitude(job.outputFormat, kSilenceFloor) : kSilenceFloor;
+  const double floor = std::pow(10.0, choices.silenceFloorDb / 20.0);
+  tail.threshold = job.output ? QuietestStoredMagnitude(job.outputFormat, floor) : floor;
   return tail;
 }
 
@@ -40,6 +50,89 @@ std::string Fixed(const char* pattern, double value) {
   char text[64];
   std::snprintf(text, sizeof text, pattern, value);
   return text;
+}
+
+// The texts a parameter takes over a render: its starting value, then its automation.
+std::vector<std::string> TextsTaken(const ParameterTable& parameters,
+                                    std::span<const ParameterChange> automation, const char* name) {
+  const KnownParameter& known = parameters.Find(name);
+  std::vector<std::string> texts{parameters.CurrentText(known)};
+  for (const ParameterChange& change : automation) {
+    if (change.value.id == known.id) texts.push_back(parameters.Text(known, change.value.value));
+  }
+  return texts;
+}
+
+double LargestTaken(const ParameterTable& parameters, std::span<const ParameterChange> automation,
+                    const char* name) {
+  double largest = 0.0;
+  for (const std::string& text : TextsTaken(parameters, automation, name))
+    largest = std::max(largest, fw::ReadLeadingNumber(text.c_str()));
+  return largest;
+}
+
+// Whether the gate listens to the side-chain at any time, and whether a delay is longer
+// than the plug-in's delay lines hold at this rate.
+void WarnAboutSetting(const ParameterTable& parameters, std::span<const ParameterChange> automation,
+                      bool sidechainGiven, double sampleRate, const std::string& label) {
+  const std::vector<std::string> detector = TextsTaken(parameters, automation, kDetectorName);
+  const bool listens = std::ranges::find(detector, kSidechainChoice) != detector.end();
+  if (listens && !sidechainGiven) {
+    Warn(label + ": \"" + kDetectorName + "\" is " + kSidechainChoice +
+         " but no --sidechain is given; the gate listens to silence");
+  }
+  if (!listens && sidechainGiven) {
+    Warn(label + ": a --sidechain is given but \"" + kDetectorName + "\" is not " +
+         kSidechainChoice + "; the gate does not listen to it");
+  }
+  const bool reflections = LargestTaken(parameters, automation, "ER Density") > 0.0 &&
+                           LargestTaken(parameters, automation, "ER Level") > 0.0;
+  const struct {
+    const char* what;
+    double ms;
+  } delays[] = {
+      {"a Predelay", LargestTaken(parameters, automation, "Predelay")},
+      // The first early reflection comes Room Size x 100 ms after the input.
+      {"an early reflection",
+       reflections ? kFirstReflectionMs * LargestTaken(parameters, automation, "Room Size") : 0.0},
+  };
+  const double longestMs = 1000.0 * kLongestDelayFrames / sampleRate;
+  for (const auto& delay : delays) {
+    if (delay.ms > longestMs) {
+      Warn(label + ": at " + Fixed("%.0f Hz", sampleRate) + " the plug-in delays by at most " +
+           Fixed("%.2f ms", longestMs) + "; " + delay.what + " of " + Fixed("%.2f ms", delay.ms) +
+           " is cut to that");
+    }
+  }
+}
+
+void WarnAboutRender(const RenderJob& job, const JobResult& result, const PeakMeter& peak,
+                     const std::string& label, double silenceFloorDb) {
+  const RenderResult& render = result.render;
+  if (render.inputFrames < job.input->Frames()) {
+    Warn(job.inputName + " declares " + DurationText(job.input->Frames(), job.sampleRate) +
+         " of audio but holds only " + DurationText(render.inputFrames, job.sampleRate) +
+         "; the file is damaged or cut short, and the render used what it holds");
+  }
+  if (render.nonFiniteInputSamples > 0) {
+    Warn(label + ": " + std::to_string(render.nonFiniteInputSamples) +
+         " input samples were not numbers or infinite and were rendered as silence");
+  }
+  if (render.changesBeyondEnd > 0) {
+    Warn(label + ": " + std::to_string(render.changesBeyondEnd) +
+         " automation events lie beyond the end of the render (" +
+         DurationText(render.frames, job.sampleRate) + ") and were not applied");
+  }
+  if (render.tailCut) {
+    Warn(label + " had not fallen below " + Fixed("%.0f dBFS", silenceFloorDb) + " " +
+         Fixed("%.0f s", kLongestTailSeconds) + " after the input ended; its tail is cut there, " +
+         "at " + Fixed("%.1f dBFS", DecibelsFullScale(render.tailLevel)) +
+         " (see --tail-threshold)");
+  }
+  if (job.output && peak.SamplesBeyondFullScale() > 0 && ClipsAtFullScale(job.outputFormat)) {
+    Warn(std::to_string(peak.SamplesBeyondFullScale()) + " samples of " + label +
+         " were clipped at full scale");
+  }
 }
 
 }  // namespace
@@ -57,7 +150,7 @@ std::unique_ptr<PluginInstance> PrepareInstance(const PluginModule& module, Plug
   }
   auto instance = std::make_unique<PluginInstance>(module, host);
   std::string configuration = std::to_string(mainChannels);
-  if (sidechainChannels > 0) configuration += "." + std::to_string(sidechainChannels);
+  if (sidechainChannels > 0) configuration.append(1, '.').append(std::to_string(sidechainChannels));
   instance->SelectConfiguration(configuration + "-2");
   if (setup.state) {
     try {
@@ -77,10 +170,14 @@ JobResult RunRenderJob(const PluginModule& module, PluginHost& host, const Rende
   const auto instance =
       PrepareInstance(module, host, job.input->Channels(), sidechainChannels, job.setup);
   const std::vector<uint8_t> startState = instance->SaveState();
+  const ParameterTable parameters(*instance);
   std::vector<ParameterChange> automation;
   if (job.automation) {
-    automation = ReadAutomationFile(*job.automation, ParameterTable(*instance), job.sampleRate);
+    automation = ReadAutomationFile(*job.automation, parameters, job.sampleRate);
   }
+  const std::string label =
+      job.output ? job.output->Destination().string() : std::string("the render");
+  WarnAboutSetting(parameters, automation, job.sidechain != nullptr, job.sampleRate, label);
 
   const RenderOptions options{job.sampleRate, choices.blockSize, choices.sampleSize,
                               TailFor(job, choices)};
@@ -98,27 +195,22 @@ JobResult RunRenderJob(const PluginModule& module, PluginHost& host, const Rende
   std::vector<OutputSink*> sinks{&peak};
   if (writer) sinks.push_back(&*writer);
   if (recorder) sinks.push_back(&*recorder);
-  std::optional<ProgressBar> progress;
-  if (choices.showProgress && isatty(STDERR_FILENO)) progress.emplace(stderr, job.sampleRate);
+  std::optional<ProgressBar> ownProgress;
+  ProgressListener* progress = job.progress;
+  if (!progress && choices.showProgress && isatty(STDERR_FILENO)) {
+    progress = &ownProgress.emplace(stderr, job.sampleRate);
+  }
 
-  result.render =
-      renderer.Run(*job.input, job.sidechain, automation, sinks, progress ? &*progress : nullptr);
-  progress.reset();
+  if (progress) progress->Began(job.sampleRate);
+  result.render = renderer.Run(*job.input, job.sidechain, automation, sinks, progress);
+  ownProgress.reset();
   result.peak = peak.Peak();
-  if (writer) writer->Commit();
-  if (job.stateOut) WriteFileAtomically(*job.stateOut, startState);
-
-  const std::string label = job.output ? job.output->string() : std::string("the render");
-  if (result.render.tailCut) {
-    std::fprintf(stderr,
-                 "halvern-render: warning: %s had not fallen silent %.0f s after the input "
-                 "ended; its tail is cut there\n",
-                 label.c_str(), kLongestTailSeconds);
+  if (writer) writer->Finish();
+  if (job.stateOut) {
+    WriteBytes(*job.stateOut, startState);
+    job.stateOut->Finish();
   }
-  if (job.output && peak.SamplesBeyondFullScale() > 0 && ClipsAtFullScale(job.outputFormat)) {
-    std::fprintf(stderr, "halvern-render: warning: %llu samples of %s were clipped at full scale\n",
-                 static_cast<unsigned long long>(peak.SamplesBeyondFullScale()), label.c_str());
-  }
+  WarnAboutRender(job, result, peak, label, choices.silenceFloorDb);
   return result;
 }
 

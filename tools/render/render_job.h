@@ -18,13 +18,13 @@ class PluginHost;
 class PluginInstance;
 class PluginModule;
 
-// The output has fallen silent once every channel stays below kSilenceFloor (or below
+// The output has fallen silent once every channel stays below kSilenceFloorDb (or below
 // what the output file can store, if that is more) for kSilenceHoldSeconds. The tail
 // lasts at least kShortestTailSeconds: Halvern's reverberation can arrive up to about
 // 130 ms after its input (100 ms of pre-delay and the comb delays), and a silence
 // before it arrives must not end the render. A render that has not fallen silent
 // kLongestTailSeconds after its input stops there.
-constexpr double kSilenceFloor = 1e-10;
+constexpr double kSilenceFloorDb = -200.0;
 constexpr double kSilenceHoldSeconds = 0.1;
 constexpr double kShortestTailSeconds = 0.25;
 constexpr double kLongestTailSeconds = 60.0;
@@ -47,6 +47,7 @@ struct HostChoices {
   uint32_t blockSize = 512;
   SampleSize sampleSize = SampleSize::Float64;
   std::optional<double> tailSeconds;  // a fixed tail instead of waiting for silence
+  double silenceFloorDb = kSilenceFloorDb;
   bool showProgress = false;
 };
 
@@ -56,11 +57,13 @@ struct RenderJob {
   SignalSource* input = nullptr;
   SignalSource* sidechain = nullptr;
   double sampleRate = 48000.0;
+  std::string inputName;  // names the input in warnings
   std::optional<std::filesystem::path> automation;
-  std::optional<std::filesystem::path> stateOut;  // the state the render starts from
-  std::optional<std::filesystem::path> output;
+  PendingFile* stateOut = nullptr;  // the state the render starts from
+  PendingFile* output = nullptr;
   AudioFormat outputFormat;
   Signal* recording = nullptr;
+  ProgressListener* progress = nullptr;
 };
 
 struct JobResult {
@@ -69,7 +72,7 @@ struct JobResult {
   double peak = 0.0;
 };
 
-// Runs the job; its files appear only if the whole render succeeds.
+// Runs the job and completes its pending files; committing them is the caller's.
 JobResult RunRenderJob(const PluginModule& module, PluginHost& host, const RenderJob& job,
                        const HostChoices& choices);
 

@@ -31,6 +31,37 @@ class ProcessingScope {
   PluginInstance& instance_;
 };
 
+// NaN and infinity would make the reverberation unusable for the rest of the render.
+uint64_t SilenceNonFinite(double* samples, std::size_t count) {
+  uint64_t replaced = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!std::isfinite(samples[i])) {
+      samples[i] = 0.0;
+      ++replaced;
+    }
+  }
+  return replaced;
+}
+
+// The largest magnitude over the last one or two windows of `window` frames.
+class RecentPeak {
+ public:
+  void Add(double magnitude, uint64_t window) {
+    if (++count_ > window) {
+      previous_ = current_;
+      current_ = 0.0;
+      count_ = 1;
+    }
+    current_ = std::max(current_, magnitude);
+  }
+  double Level() const { return std::max(previous_, current_); }
+
+ private:
+  double previous_ = 0.0;
+  double current_ = 0.0;
+  uint64_t count_ = 0;
+};
+
 }  // namespace
 
 Renderer::Renderer(PluginInstance& instance, uint32_t mainChannels, uint32_t sidechainChannels,
@@ -78,6 +109,7 @@ RenderResult Renderer::Run(SignalSource& input, SignalSource* sidechain,
   uint64_t frame = 0;
   uint64_t silentRun = 0;
   std::size_t nextChange = 0;
+  RecentPeak tailLevel;
   RenderResult result;
   for (bool done = false; !done;) {
     uint64_t wanted = block;
@@ -91,12 +123,13 @@ RenderResult Renderer::Run(SignalSource& input, SignalSource* sidechain,
       }
       wanted = std::min(wanted, limit - frame);
     }
-    if (nextChange < automation.size() && automation[nextChange].frame > frame) {
-      wanted = std::min(wanted, automation[nextChange].frame - frame);
-    }
+    // The events due now go with this block, which ends where the next one is due.
     const std::size_t firstChange = nextChange;
     while (nextChange < automation.size() && automation[nextChange].frame <= frame)
       ++nextChange;
+    if (nextChange < automation.size()) {
+      wanted = std::min(wanted, automation[nextChange].frame - frame);
+    }
     events.Show(firstChange, nextChange - firstChange);
     const auto n = static_cast<uint32_t>(wanted);
 
@@ -106,6 +139,7 @@ RenderResult Renderer::Run(SignalSource& input, SignalSource* sidechain,
     sidechainEnded = sidechainEnded || sidechainRead < n;
     for (uint32_t c = 0; c < inputSamples.size(); ++c) {
       const std::size_t read = c < mainChannels_ ? mainRead : sidechainRead;
+      result.nonFiniteInputSamples += SilenceNonFinite(inputSamples[c].data(), read);
       std::fill(inputSamples[c].begin() + static_cast<std::ptrdiff_t>(read),
                 inputSamples[c].begin() + n, 0.0);
       buffers.SetInput(c, inputSamples[c].data(), n);
@@ -123,10 +157,12 @@ RenderResult Renderer::Run(SignalSource& input, SignalSource* sidechain,
     if (tail.kind == TailPolicy::Kind::UntilSilent && inputEnd) {
       for (uint32_t i = 0; i < n && !done; ++i) {
         if (frame + i < *inputEnd) continue;
-        const bool silent =
-            std::all_of(outputSamples.begin(), outputSamples.end(),
-                        [&](const auto& s) { return std::fabs(s[i]) < tail.threshold; });
+        double level = 0.0;
+        for (const std::vector<double>& samples : outputSamples)
+          level = std::max(level, std::fabs(samples[i]));
+        const bool silent = level < tail.threshold;
         silentRun = silent ? silentRun + 1 : 0;
+        tailLevel.Add(level, tail.holdFrames);
         if (silentRun >= tail.holdFrames && frame + i + 1 >= *inputEnd + tail.shortestFrames) {
           kept = i + 1;
           done = true;
@@ -140,6 +176,9 @@ RenderResult Renderer::Run(SignalSource& input, SignalSource* sidechain,
     instance_.ServiceMainThread();
   }
   result.frames = frame;
+  result.inputFrames = inputEnd.value_or(frame);
+  result.changesBeyondEnd = automation.size() - nextChange;
+  result.tailLevel = tailLevel.Level();
   result.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -35,6 +36,14 @@ struct RenderResult {
   uint64_t frames = 0;
   // The output had not fallen silent when the longest tail was reached.
   bool tailCut = false;
+  // The largest output magnitude over the tail's last 100 to 200 ms.
+  double tailLevel = 0.0;
+  // Input frames actually read, which a damaged file may make fewer than it declares.
+  uint64_t inputFrames = 0;
+  // Samples of the input or side-chain that were NaN or infinite and became silence.
+  uint64_t nonFiniteInputSamples = 0;
+  // Automation events due after the render's last frame.
+  std::size_t changesBeyondEnd = 0;
   double wallSeconds = 0.0;
 };
 
@@ -42,6 +51,7 @@ struct RenderResult {
 class ProgressListener {
  public:
   virtual ~ProgressListener() = default;
+  virtual void Began(double /*sampleRate*/) {}
   virtual void Advanced(uint64_t frames, uint64_t inputFrames, bool inTail) = 0;
 };
 

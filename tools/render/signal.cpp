@@ -2,8 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace render {
+
+std::string DurationText(uint64_t frames, double sampleRate) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(frames) / sampleRate);
+  return text;
+}
 
 std::size_t SignalReader::Read(std::span<double* const> channels, std::size_t frames) {
   const std::size_t n = std::min<std::size_t>(frames, signal_.Frames() - position_);

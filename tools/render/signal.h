@@ -3,9 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace render {
+
+// "2.78 s".
+std::string DurationText(uint64_t frames, double sampleRate);
 
 // Audio the render loop reads, a block at a time, as planar doubles.
 class SignalSource {
