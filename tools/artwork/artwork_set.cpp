@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "tools/artwork/background.h"
+#include "tools/artwork/draw.h"
 #include "tools/artwork/handles.h"
 
 namespace artwork {
@@ -82,6 +83,10 @@ std::unique_ptr<Canvas> RenderPreview(int scale, const Fonts& fonts,
   const int reverseFrame = params[kReverseOuts].DefaultValue(true) >= 0.5 ? 1 : 0;
   Place(*preview, *cross, panel::kCross, reverseFrame, panel::kReverseSwitch.x,
         panel::kReverseSwitch.y);
+  // The version label the editor prints over the panel.
+  const panel::Point version = panel::kVersionText.Centre();
+  Printer(*preview, fonts)
+      .PrintCentred({Weight::Regular, 13, Rgb(0x666666)}, "4.1.2", version.x, version.y);
   return preview;
 }
 

@@ -74,9 +74,10 @@ void DrawKnob(const Canvas& canvas) {
   const double skirt = c - 1;
   const double cap = c - 5;
 
-  // Everything but the dot is round, so turning the bitmap keeps its light in place.
-  cairo_arc(cr, c, c + 0.8, skirt, 0, 2 * std::numbers::pi);
-  SetColour(cr, Rgb(0x000000, 0.45));
+  // Everything but the dot is round, so turning the bitmap keeps its light in place; the
+  // shadow too is an even halo rather than an offset.
+  cairo_arc(cr, c, c, skirt + 0.8, 0, 2 * std::numbers::pi);
+  SetColour(cr, Rgb(0x000000, 0.35));
   cairo_fill(cr);
 
   cairo_arc(cr, c, c, skirt, 0, 2 * std::numbers::pi);
@@ -101,9 +102,9 @@ void DrawKnob(const Canvas& canvas) {
   // Machined cap: concentric rings over a soft radial light.
   cairo_arc(cr, c, c, cap, 0, 2 * std::numbers::pi);
   cairo_pattern_t* face = cairo_pattern_create_radial(c, c, 0, c, c, cap);
-  AddStop(face, 0, Rgb(0x9aa0a8));
-  AddStop(face, 0.7, Rgb(0x737981));
-  AddStop(face, 1, Rgb(0x4c5158));
+  AddStop(face, 0, Rgb(0x6a7078));
+  AddStop(face, 0.7, Rgb(0x4b5057));
+  AddStop(face, 1, Rgb(0x33373c));
   cairo_set_source(cr, face);
   cairo_fill(cr);
   cairo_pattern_destroy(face);
