@@ -167,7 +167,7 @@ class PanelPainter {
     cairo_fill(cr_);
   }
 
-  TextStyle Number() const { return {Weight::Regular, 7.5, kPanelNumber}; }
+  TextStyle Number() const { return {Weight::Regular, 8, kPanelNumber}; }
   TextStyle Label() const { return {Weight::Medium, 8.5, kPanelText}; }
   TextStyle Unit() const { return {Weight::Regular, 7.5, kPanelUnit}; }
 
@@ -294,7 +294,7 @@ class PanelPainter {
     cairo_fill(cr_);
     cairo_pattern_destroy(fill);
 
-    const TextStyle number{Weight::Medium, 7.5, kInk};
+    const TextStyle number{Weight::Medium, 8, kInk};
     for (const Tick& tick : KnobScale(params_, knob)) {
       const double a = tick.position * kPi / 180;
       const double inner = seat + 2.5;
