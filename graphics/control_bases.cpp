@@ -61,7 +61,8 @@ void KnobControlBase::HandlePointerUp(float, float, const MouseMods&) {
 void KnobControlBase::HandlePointerDrag(float, float, float dX, float dY, const MouseMods& mods) {
   Rect r = DragBounds();
   double g = Gearing(gearing, mods);
-  double delta = direction == kVertical ? dY / (r.top - r.bottom) / g : dX / (r.right - r.left) / g;
+  double delta = direction == kVertical ? double{dY} / (r.top - r.bottom) / g
+                                        : double{dX} / (r.right - r.left) / g;
   ApplyRelativeDrag(*this, dragValue, delta);
 }
 
@@ -92,8 +93,8 @@ void SliderControlBase::HandlePointerDrag(float x, float y, float dX, float dY,
     return;
   }
   double g = Gearing(gearing, mods);
-  double delta = direction == kVertical ? dY / (track.top - track.bottom) / g
-                                        : dX / (track.right - track.left) / g;
+  double delta = direction == kVertical ? double{dY} / (track.top - track.bottom) / g
+                                        : double{dX} / (track.right - track.left) / g;
   ApplyRelativeDrag(*this, dragValue, delta);
 }
 

@@ -62,11 +62,9 @@ Graphics::~Graphics() {
 
 // ---- Control list ----
 
-Control* Graphics::AddControl(std::unique_ptr<Control>&& control, int tag,
-                              const std::string& group) {
-  if (!control) return nullptr;
-  if (tag >= 0 && !controlsByTag_.emplace(tag, control.get()).second) return nullptr;
+void Graphics::AttachControl(std::unique_ptr<Control> control, int tag, const std::string& group) {
   Control* added = control.get();
+  if (tag >= 0) controlsByTag_.emplace(tag, added);
   added->SetContext(delegate_, this);
   added->HandleInit();
   added->HandleResize();
@@ -74,7 +72,6 @@ Control* Graphics::AddControl(std::unique_ptr<Control>&& control, int tag,
   added->group = group;
   controls_.push_back(std::move(control));
   added->HandleAttached();
-  return added;
 }
 
 void Graphics::SetBackgroundImage(const std::string& fileName) {
@@ -239,6 +236,12 @@ int Graphics::SetMouseCursor(int shape) {
   return PlatformSetCursor(shape);
 }
 
+void Graphics::BeginGestures(Control& control) {
+  for (int i = 0; i < control.NVals(); ++i) {
+    if (control.ParamIdx(i) >= 0 && delegate_) delegate_->BeginParamGesture(control.ParamIdx(i));
+  }
+}
+
 void Graphics::EndGestures(Control& control) {
   for (int i = 0; i < control.NVals(); ++i) {
     if (control.ParamIdx(i) >= 0 && delegate_) delegate_->EndParamGesture(control.ParamIdx(i));
@@ -260,9 +263,7 @@ void Graphics::PointerDown(std::span<const PointerEvent> events) {
       OpenContextMenu(*c, e.x, e.y);
       return;
     }
-    for (int i = 0; i < c->NVals(); ++i) {
-      if (c->ParamIdx(i) >= 0 && delegate_) delegate_->BeginParamGesture(c->ParamIdx(i));
-    }
+    BeginGestures(*c);
     c->HandlePointerDown(e.x, e.y, e.mods);
   }
 }
@@ -433,6 +434,9 @@ void Graphics::OpenPopupMenu(Control& control, PopupMenu& menu, const Rect& boun
 void Graphics::CompleteMenu(PopupMenu* chosen) {
   Control* control = std::exchange(menuControl_, nullptr);
   if (!control) return;
+  // Nothing began a gesture for the menu (a right press begins none), so the choice gets
+  // its own pair rather than an end the host never saw begin.
+  BeginGestures(*control);
   if (menuIsContext_) {
     control->HandleContextMenuChoice(chosen ? chosen->ChosenIndex() : -1);
   } else {

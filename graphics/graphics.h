@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -85,8 +86,14 @@ class Graphics {
 
   // Control list. AddControl takes ownership only on success (a tag ≥ 0 already in
   // use refuses the control and leaves it with the caller).
-  Control* AddControl(std::unique_ptr<Control>&& control, int tag = -1,
-                      const std::string& group = "");
+  template <class T>
+  T* AddControl(std::unique_ptr<T>&& control, int tag = -1, const std::string& group = "") {
+    static_assert(std::is_base_of_v<Control, T>);
+    if (!control || (tag >= 0 && ControlForTag(tag))) return nullptr;
+    T* added = control.get();
+    AttachControl(std::unique_ptr<Control>(control.release()), tag, group);
+    return added;
+  }
   void SetBackgroundImage(const std::string& fileName);
   Control* ControlForTag(int tag) const;
   Control* GetControl(int index) const { return controls_[index].get(); }
@@ -252,7 +259,8 @@ class Graphics {
   void RunOpenSequence();
 
  private:
-  struct BitmapSource;
+  void AttachControl(std::unique_ptr<Control> control, int tag, const std::string& group);
+  void BeginGestures(Control& control);
   void EndGestures(Control& control);
   void ConstrainToContainer(Rect& r, const Control& control) const;
   bool ConstrainClipToContainers(Rect& clip, const Control& control, float scale) const;

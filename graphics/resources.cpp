@@ -30,8 +30,22 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
-std::string FileExtension(const std::string& name) {
+namespace {
+
+// The dot that starts the extension: in the file's name, not in a directory's.
+size_t ExtensionDot(const std::string& name) {
   size_t dot = name.find_last_of('.');
+  size_t separator = name.find_last_of("/\\");
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) {
+    return std::string::npos;
+  }
+  return dot;
+}
+
+}  // namespace
+
+std::string FileExtension(const std::string& name) {
+  size_t dot = ExtensionDot(name);
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
@@ -88,7 +102,7 @@ int NextSearchScale(int n, int targetScale) {
 
 std::string ScaledImageName(const std::string& name, int scale) {
   if (scale == 1) return name;
-  size_t dot = name.find_last_of('.');
+  size_t dot = ExtensionDot(name);
   std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
   std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
   char text[512];

@@ -320,7 +320,11 @@ void GraphicsCairo::PathFill(const Color& color, const FillOptions& options, con
 }
 
 struct GraphicsCairo::TextLayout {
-  double x = 0, y = 0, width = 0, size = 0, ascent = 0;
+  double x = 0, y = 0;  // start of the baseline
+  double width = 0;
+  double size = 0;    // the font's em size
+  double height = 0;  // ascender to descender line: the style's size
+  double ascent = 0;  // negative: above the baseline
 };
 
 // Under the typeface lock. The style size spans ascender to descender.
@@ -333,6 +337,7 @@ bool GraphicsCairo::LayoutText(const TextStyle& style, const std::string& text, 
   double extent = static_cast<double>(info.ascender) - info.descender;
   if (info.unitsPerEm == 0 || extent <= 0.0) return false;
   out.size = info.unitsPerEm / extent * style.size;
+  out.height = style.size;
   cairo_set_font_face(cr, typeface->face);
   cairo_set_font_size(cr, out.size);
   cairo_font_options_t* options = cairo_font_options_create();
@@ -363,7 +368,7 @@ bool GraphicsCairo::LayoutText(const TextStyle& style, const std::string& text, 
       out.y = r.top - a;
       break;
     case Align::Centre:
-      out.y = r.MH() - d + out.size / 2;
+      out.y = r.MH() - d + style.size / 2;
       break;
     case Align::Far:
       out.y = r.bottom - d;
@@ -381,7 +386,7 @@ float GraphicsCairo::MeasureText(const TextStyle& style, const std::string& text
   if (!LayoutText(style, text, area, layout)) return 0.0f;
   bounds = {static_cast<float>(layout.x), static_cast<float>(layout.y + layout.ascent),
             static_cast<float>(layout.x + layout.width),
-            static_cast<float>(layout.y + layout.ascent + layout.size)};
+            static_cast<float>(layout.y + layout.ascent + layout.height)};
   return static_cast<float>(layout.width);
 }
 
