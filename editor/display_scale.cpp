@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr const char* kProductPrefix = "halvern";
 constexpr float kMinDrawScale = 0.5f;
 constexpr float kMaxDrawScale = 4.0f;
 
@@ -98,6 +97,6 @@ bool WriteDisplayScale(const char* prefix, float value) {
 
 float StoredDisplayScale() {
   float value = 1.0f;
-  if (!ReadDisplayScale(kProductPrefix, value)) return 1.0f;
+  if (!ReadDisplayScale(kProductPreferencePrefix, value)) return 1.0f;
   return std::max(std::min(value, kMaxDrawScale), kMinDrawScale);
 }

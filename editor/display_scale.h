@@ -5,6 +5,9 @@
 // The editor's draw scale, remembered per user in a one-line text file that every instance
 // of the product shares: the last editor to close decides what the next one opens at.
 
+// The product's preference files are named after it.
+inline constexpr const char* kProductPreferencePrefix = "halvern";
+
 // The per-user folder that holds the preference files, ending in a separator; empty when
 // the platform has no such folder.
 std::string PreferencesFolder();

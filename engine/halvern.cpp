@@ -1,8 +1,11 @@
 #include "engine/halvern.h"
 
+#include <cstring>
 #include <new>
 
+#include "clap/editor_snapshot.h"
 #include "clap/product.h"
+#include "editor/halvern_editor.h"
 #include "engine/param_table.h"
 #include "engine/params.h"
 
@@ -75,6 +78,22 @@ const fw::PlugConfig& Halvern::Config() {
 Halvern::Halvern(const fw::InstanceInfo& info)
     : fw::Plugin(info, Config()), maxInputBuses_(MaxBusCount(fw::BusDirection::Input)) {
   ConfigureParameters();
+  makeGraphicsFunction = [this] { return halvern_editor::MakeGraphics(this); };
+  layoutFunction = halvern_editor::Layout;
+}
+
+void Halvern::OnEditorOpened() {
+  fw::Plugin::OnEditorOpened();
+  halvern_editor::ApplyStoredDisplayScale(GetGraphics());
+}
+
+void Halvern::OnEditorClosing() {
+  halvern_editor::StoreDisplayScale(GetGraphics());
+}
+
+const void* Halvern::GetExtension(const char* id) {
+  if (id && std::strcmp(id, HALVERN_EXT_EDITOR_SNAPSHOT) == 0) return fw::EditorSnapshotExtension();
+  return fw::Plugin::GetExtension(id);
 }
 
 void Halvern::ConfigureParameters() {
