@@ -28,6 +28,8 @@ enum LongOnly {
   kPlot,
   kPlugin,
   kDemo,
+  kEditorSnapshot,
+  kScale,
 };
 
 constexpr option kOptions[] = {
@@ -48,6 +50,8 @@ constexpr option kOptions[] = {
     {"plot", required_argument, nullptr, kPlot},
     {"plugin", required_argument, nullptr, kPlugin},
     {"demo", required_argument, nullptr, kDemo},
+    {"editor-snapshot", required_argument, nullptr, kEditorSnapshot},
+    {"scale", required_argument, nullptr, kScale},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -83,6 +87,15 @@ void Forbid(bool given, const std::string& option, const std::string& reason) {
 // Which mode the options ask for, and whether the rest fits it.
 void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateGiven) {
   const bool input = !options.input.empty();
+  Forbid(options.editorScale != 1.0 && !options.editorSnapshot, "--scale",
+         "applies to --editor-snapshot only");
+  if (options.editorSnapshot) {
+    Forbid(input || options.output || impulse || list || demo || options.sidechain ||
+               options.stateOut || options.automation || options.plot || rateGiven,
+           "--editor-snapshot", "takes only --scale, --plugin, --state-in and --set");
+    options.mode = Mode::EditorSnapshot;
+    return;
+  }
   if (demo) {
     Forbid(input || options.output || impulse || list || options.sidechain || options.stateIn ||
                options.stateOut || options.automation || options.plot ||
@@ -190,6 +203,12 @@ Options ParseOptions(int argc, char** argv) {
         options.demoFolder = argument;
         demo = true;
         break;
+      case kEditorSnapshot:
+        options.editorSnapshot = argument;
+        break;
+      case kScale:
+        options.editorScale = Number("--scale", argument, 0.5, 4.0);
+        break;
       case 'h':
         options.mode = Mode::Help;
         return options;
@@ -217,6 +236,7 @@ std::string HelpText() {
        halvern-render --list-params [--state-in FILE] [--set "Name=Value"]...
        halvern-render --state-out FILE [--state-in FILE] [--set "Name=Value"]...
        halvern-render --demo DIR
+       halvern-render --editor-snapshot FILE.png [--scale S] [--set "Name=Value"]...
 
 Renders audio through the Halvern reverb, loaded as a CLAP plug-in exactly as a DAW
 loads it. IN is a mono or stereo WAV, FLAC, AIFF or OGG file; OUT is stereo, at IN's
@@ -263,6 +283,12 @@ Demo
   --demo DIR            render a built-in dry signal through three settings (defaults, a
                         small room, a large gated hall) into DIR: the WAV files and the
                         impulse-response plots
+
+Editor
+  --editor-snapshot FILE.png
+                        draw the plug-in's editor off screen with the parameters as set,
+                        exactly as a window at that zoom shows it
+  --scale S             the editor's zoom, 0.5 to 4 (default 1)
 
 A progress bar goes to standard error when it is a terminal; one summary line per render
 goes to standard output. Exit status: 0 on success, 1 when rendering fails (the message
