@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "graphics/graphics.h"
@@ -122,6 +123,108 @@ void Graphics::FillTriangle(const Color& color, float x1, float y1, float x2, fl
   PathLineTo(x3, y3);
   PathClose();
   PathFill(color, {}, blend);
+}
+
+void Graphics::DrawTriangle(const Color& color, float x1, float y1, float x2, float y2, float x3,
+                            float y3, const Blend* blend, float thickness) {
+  PathClear();
+  PathMoveTo(x1, y1);
+  PathLineTo(x2, y2);
+  PathLineTo(x3, y3);
+  PathClose();
+  PathStroke(color, thickness, {}, blend);
+}
+
+void Graphics::DrawPoint(const Color& color, float x, float y, const Blend* blend) {
+  FillRect(color, {x, y, x + 1, y + 1}, blend);
+}
+
+void Graphics::DrawDottedLine(const Color& color, float x1, float y1, float x2, float y2,
+                              const Blend* blend, float thickness, float dashLength) {
+  PathClear();
+  PathMoveTo(x1, y1);
+  PathLineTo(x2, y2);
+  StrokeOptions options;
+  options.dashes = {dashLength};
+  PathStroke(color, thickness, options, blend);
+}
+
+void Graphics::DrawDottedRect(const Color& color, const Rect& r, const Blend* blend,
+                              float thickness, float dashLength) {
+  PathClear();
+  RectPath(*this, r);
+  StrokeOptions options;
+  options.dashes = {dashLength};
+  PathStroke(color, thickness, options, blend);
+}
+
+namespace {
+
+// Four cubic quarters, the usual circle approximation stretched to the rectangle.
+void EllipsePath(Graphics& g, const Rect& r) {
+  constexpr float k = 0.5522847f;
+  float cx = r.MW(), cy = r.MH(), rx = 0.5f * r.W(), ry = 0.5f * r.H();
+  g.PathMoveTo(cx, cy - ry);
+  g.PathCubicTo(cx + k * rx, cy - ry, cx + rx, cy - k * ry, cx + rx, cy);
+  g.PathCubicTo(cx + rx, cy + k * ry, cx + k * rx, cy + ry, cx, cy + ry);
+  g.PathCubicTo(cx - k * rx, cy + ry, cx - rx, cy + k * ry, cx - rx, cy);
+  g.PathCubicTo(cx - rx, cy - k * ry, cx - k * rx, cy - ry, cx, cy - ry);
+  g.PathClose();
+}
+
+void PolygonPath(Graphics& g, std::span<const float> x, std::span<const float> y) {
+  size_t count = std::min(x.size(), y.size());
+  if (count == 0) return;
+  g.PathMoveTo(x[0], y[0]);
+  for (size_t i = 1; i < count; ++i)
+    g.PathLineTo(x[i], y[i]);
+  g.PathClose();
+}
+
+}  // namespace
+
+void Graphics::DrawEllipse(const Color& color, const Rect& r, const Blend* blend, float thickness) {
+  PathClear();
+  EllipsePath(*this, r);
+  PathStroke(color, thickness, {}, blend);
+}
+
+void Graphics::FillEllipse(const Color& color, const Rect& r, const Blend* blend) {
+  PathClear();
+  EllipsePath(*this, r);
+  PathFill(color, {}, blend);
+}
+
+void Graphics::DrawConvexPolygon(const Color& color, std::span<const float> x,
+                                 std::span<const float> y, const Blend* blend, float thickness) {
+  PathClear();
+  PolygonPath(*this, x, y);
+  PathStroke(color, thickness, {}, blend);
+}
+
+void Graphics::FillConvexPolygon(const Color& color, std::span<const float> x,
+                                 std::span<const float> y, const Blend* blend) {
+  PathClear();
+  PolygonPath(*this, x, y);
+  PathFill(color, {}, blend);
+}
+
+void Graphics::DrawGrid(const Color& color, const Rect& bounds, float spacingX, float spacingY,
+                        const Blend* blend, float thickness) {
+  PathClear();
+  if (spacingX > 1.0f) {
+    for (float x = bounds.left; x < bounds.right; x += spacingX) {
+      PathMoveTo(x, bounds.top);
+      PathLineTo(x, bounds.bottom);
+    }
+  }
+  if (spacingY > 1.0f) {
+    for (float y = bounds.top; y < bounds.bottom; y += spacingY) {
+      PathMoveTo(bounds.left, y);
+      PathLineTo(bounds.right, y);
+    }
+  }
+  PathStroke(color, thickness, {}, blend);
 }
 
 }  // namespace fw::gui

@@ -293,11 +293,12 @@ void Graphics::PointerUp(std::span<const PointerEvent> events) {
   for (const PointerEvent& e : events) {
     auto captured = captures_.find(e.mods.touchId);
     if (captured == captures_.end()) continue;
-    Control* c = captured->second;
-    captures_.erase(captured);
-    if (!c) continue;
-    c->HandlePointerUp(e.x, e.y, e.mods);
-    EndGestures(*c);
+    // The control still holds the capture while it handles its release.
+    if (Control* c = captured->second) {
+      c->HandlePointerUp(e.x, e.y, e.mods);
+      EndGestures(*c);
+    }
+    captures_.erase(e.mods.touchId);
   }
   if (resizeDragActive) {
     FinishResizeDrag();

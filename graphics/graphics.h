@@ -183,6 +183,24 @@ class Graphics {
                const Blend* blend = nullptr);
   void FillTriangle(const Color& color, float x1, float y1, float x2, float y2, float x3, float y3,
                     const Blend* blend = nullptr);
+  void DrawTriangle(const Color& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                    const Blend* blend = nullptr, float thickness = 1.0f);
+  void DrawPoint(const Color& color, float x, float y, const Blend* blend = nullptr);
+  void DrawDottedLine(const Color& color, float x1, float y1, float x2, float y2,
+                      const Blend* blend = nullptr, float thickness = 1.0f,
+                      float dashLength = 2.0f);
+  void DrawDottedRect(const Color& color, const Rect& r, const Blend* blend = nullptr,
+                      float thickness = 1.0f, float dashLength = 2.0f);
+  void DrawEllipse(const Color& color, const Rect& r, const Blend* blend = nullptr,
+                   float thickness = 1.0f);
+  void FillEllipse(const Color& color, const Rect& r, const Blend* blend = nullptr);
+  void DrawConvexPolygon(const Color& color, std::span<const float> x, std::span<const float> y,
+                         const Blend* blend = nullptr, float thickness = 1.0f);
+  void FillConvexPolygon(const Color& color, std::span<const float> x, std::span<const float> y,
+                         const Blend* blend = nullptr);
+  // Lines every spacing points starting at the left and top edges; spacings ≤ 1 draw none.
+  void DrawGrid(const Color& color, const Rect& bounds, float spacingX, float spacingY,
+                const Blend* blend = nullptr, float thickness = 1.0f);
   // Empty text measures 0 and draws nothing, as does a font id nobody registered.
   virtual float MeasureText(const TextStyle& style, const std::string& text, Rect& bounds) = 0;
   virtual void DrawText(const TextStyle& style, const std::string& text, const Rect& bounds,

@@ -1,5 +1,7 @@
 #include "graphics/resources.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -92,6 +94,14 @@ std::vector<unsigned char> ResourceLocator::LoadBytes(const std::string& name,
       break;
   }
   return {};
+}
+
+std::string ModuleDirectory() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<const void*>(&ModuleDirectory), &info) || !info.dli_fname) return {};
+  std::string path = info.dli_fname;
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 int NextSearchScale(int n, int targetScale) {

@@ -45,6 +45,10 @@ class ResourceLocator {
   std::span<const EmbeddedResource> table_;
 };
 
+// The directory of the module (or program) this code is linked into, up to and including
+// the last '/'; empty when the system cannot tell.
+std::string ModuleDirectory();
+
 // The next resolution to try after a miss at n, 0 when the search is over.
 int NextSearchScale(int n, int targetScale);
 std::string ScaledImageName(const std::string& name, int scale);

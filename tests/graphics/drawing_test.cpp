@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 #include "graphics/bitmap_controls.h"
 #include "graphics/cairo/graphics_cairo.h"
@@ -212,6 +213,50 @@ TEST(Drawing, TextIsSizedFromAscenderToDescender) {
   EXPECT_EQ(std::count(reinterpret_cast<const uint32_t*>(g->PixelData()),
                        reinterpret_cast<const uint32_t*>(g->PixelData()) + 650 * 438, 0u),
             650 * 438);
+}
+
+TEST(Drawing, ShapesCoverWhatTheyDescribe) {
+  using Graphics = fw::gui::Graphics;
+  const Color ink{255, 0, 0, 0};
+  const float xs[] = {10, 30, 20}, ys[] = {10, 10, 30};
+  const struct {
+    const char* shape;
+    std::function<void(Graphics&)> draw;
+    float inX, inY, outX, outY;
+  } cases[] = {
+      {"filled ellipse",
+       [&](Graphics& g) {
+         g.FillEllipse(ink, {10, 10, 50, 30});
+       },
+       48, 20, 12, 12},
+      {"ellipse outline",
+       [&](Graphics& g) {
+         g.DrawEllipse(ink, {10, 10, 50, 30}, nullptr, 2);
+       },
+       10.5f, 20, 30, 20},
+      {"filled polygon", [&](Graphics& g) { g.FillConvexPolygon(ink, xs, ys); }, 20, 15, 12, 28},
+      {"polygon outline", [&](Graphics& g) { g.DrawConvexPolygon(ink, xs, ys, nullptr, 2); }, 20,
+       10.5f, 20, 15},
+      {"triangle outline",
+       [&](Graphics& g) { g.DrawTriangle(ink, 10, 10, 30, 10, 20, 30, nullptr, 2); }, 20, 10.5f, 20,
+       15},
+      {"point", [&](Graphics& g) { g.DrawPoint(ink, 7, 7); }, 7.5f, 7.5f, 8.5f, 7.5f},
+      {"dotted line",
+       [&](Graphics& g) { g.DrawDottedLine(ink, 10, 10.5f, 50, 10.5f, nullptr, 1, 4); }, 11, 10.5f,
+       15, 10.5f},
+      {"grid",
+       [&](Graphics& g) {
+         g.DrawGrid(ink, {0, 0, 40, 40}, 10, 0, nullptr, 2);
+       },
+       20, 35, 25, 35},
+  };
+  for (const auto& c : cases) {
+    gfxtest::TestDelegate delegate;
+    auto g = gfxtest::MakeContext(delegate);
+    c.draw(*g);
+    EXPECT_GT(PixelAt(*g, static_cast<int>(c.inX), static_cast<int>(c.inY)) >> 24, 200u) << c.shape;
+    EXPECT_EQ(PixelAt(*g, static_cast<int>(c.outX), static_cast<int>(c.outY)), 0u) << c.shape;
+  }
 }
 
 TEST(Drawing, FontsThatAreNotFontsAreRefused) {

@@ -59,6 +59,13 @@ TEST(Resources, AFilePathIsTheFallback) {
   EXPECT_EQ(locator.Locate(path.string(), "TXT", found), ResourceLocation::NotFound);
 }
 
+TEST(Resources, TheModuleDirectoryHoldsTheBinary) {
+  std::string dir = fw::gui::ModuleDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.back(), '/');
+  EXPECT_TRUE(std::filesystem::exists(dir + "halvern_graphics_tests"));
+}
+
 TEST(Resources, AnImageIsFoundAtTheFirstResolutionThatExists) {
   ResourceLocator locator;
   const struct {
