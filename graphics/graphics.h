@@ -120,6 +120,12 @@ class Graphics {
   bool OnKeyUp(float x, float y, const KeyPress& key);
   void FileDropped(const std::string& path, float x, float y);
   void FilesDropped(const std::vector<std::string>& paths, float x, float y);
+  // Where the window host last saw the pointer, in points; the key events the host
+  // passes on go to the control there.
+  virtual void PointerPosition(float& x, float& y) const {
+    x = mouseDownX_;
+    y = mouseDownY_;
+  }
   Control* FindControlAt(float x, float y, bool capture, bool forHover = false,
                          int64_t touchId = 0);
   void ReleasePointerCapture();
