@@ -95,7 +95,9 @@ class Graphics {
     return added;
   }
   void SetBackgroundImage(const std::string& fileName);
-  Control* ControlForTag(int tag) const;
+  // Virtual, as are OnKeyDown and OnKeyUp, so the delegate layer below this library
+  // reaches them without linking it.
+  virtual Control* ControlForTag(int tag) const;
   Control* GetControl(int index) const { return controls_[index].get(); }
   int NControls() const { return static_cast<int>(controls_.size()); }
   void ForEachControl(const std::function<void(Control&)>& fn) const;
@@ -116,8 +118,8 @@ class Graphics {
   bool PointerHover(float x, float y, const MouseMods& mods);
   void PointerLeft();
   bool Wheel(float x, float y, const MouseMods& mods, float delta);
-  bool OnKeyDown(float x, float y, const KeyPress& key);
-  bool OnKeyUp(float x, float y, const KeyPress& key);
+  virtual bool OnKeyDown(float x, float y, const KeyPress& key);
+  virtual bool OnKeyUp(float x, float y, const KeyPress& key);
   void FileDropped(const std::string& path, float x, float y);
   void FilesDropped(const std::vector<std::string>& paths, float x, float y);
   // Where the window host last saw the pointer, in points; the key events the host
