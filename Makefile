@@ -3,7 +3,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            libsndfile1-dev libcairo2-dev libfreetype-dev libcli11-dev
+            libsndfile1-dev libcairo2-dev libfreetype-dev libcli11-dev libjpeg62-turbo-dev \
+            fonts-roboto-unhinted
 CMAKE_FLAGS ?=
 
 .PHONY: deps build test demo faults fuzz-explore fuzz-build install clean

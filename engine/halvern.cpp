@@ -1,8 +1,12 @@
 #include "engine/halvern.h"
 
+#include <cstring>
 #include <new>
 
+#include "clap/editor_snapshot.h"
 #include "clap/product.h"
+#include "editor/halvern_editor.h"
+#include "engine/param_table.h"
 #include "engine/params.h"
 
 namespace {
@@ -74,44 +78,26 @@ const fw::PlugConfig& Halvern::Config() {
 Halvern::Halvern(const fw::InstanceInfo& info)
     : fw::Plugin(info, Config()), maxInputBuses_(MaxBusCount(fw::BusDirection::Input)) {
   ConfigureParameters();
+  makeGraphicsFunction = [this] { return halvern_editor::MakeGraphics(this); };
+  layoutFunction = halvern_editor::Layout;
+}
+
+void Halvern::OnEditorOpened() {
+  fw::Plugin::OnEditorOpened();
+  halvern_editor::ApplyStoredDisplayScale(GetGraphics());
+}
+
+void Halvern::OnEditorClosing() {
+  halvern_editor::StoreDisplayScale(GetGraphics());
+}
+
+const void* Halvern::GetExtension(const char* id) {
+  if (id && std::strcmp(id, HALVERN_EXT_EDITOR_SNAPSHOT) == 0) return fw::EditorSnapshotExtension();
+  return fw::Plugin::GetExtension(id);
 }
 
 void Halvern::ConfigureParameters() {
-  using fw::Parameter;
-  const Parameter::ShapeLinear linear;
-  auto real = [this](int index, const char* name, double defaultValue, double min, double max,
-                     double step, const char* label, const Parameter::Shape& shape) {
-    Param(index)->Configure(name, defaultValue, min, max, step, label, fw::NoParamFlags, "", shape,
-                            21);
-  };
-  real(kPredelay, "Predelay", 0, 0, 100, 0.01, "ms", Parameter::ShapePowCurve(2.3));
-  real(kRoomSize, "Room Size", 0.5, 0, 1, 0.001, "Factor", linear);
-  real(kDensity, "Density", 4, 1, 6, 1, "Factor", linear);
-  real(kErDensity, "ER Density", 0, 0, 8, 1, "Count", linear);
-  real(kErLevel, "ER Level", 0, 0, 1, 0.01, "Factor", linear);
-  real(kDamping, "Damping", 0.5, 0, 1, 0.001, "Factor", linear);
-  real(kReverbHpf, "Reverb HPF", 0, 0, 2000, 10, "Hz", Parameter::ShapePowCurve(2.8));
-  real(kWetLevel, "Wet Level", 0.3, 0, 1, 0.001, "Factor", Parameter::ShapePowCurve(2.3));
-  real(kDryLevel, "Dry Level", 0.5, 0, 1, 0.001, "Factor", Parameter::ShapePowCurve(2.3));
-  real(kWidth, "Width", 1, 0, 2, 0.001, "Factor", linear);
-  // The step is negative on purpose: the range then stays -90…0 with one decimal.
-  real(kGateThreshold, "Gate Threshold", -90, -90, 0, -0.1, "dB", linear);
-  real(kAttack, "Attack", 1, 1, 100, 0.1, "ms", linear);
-  real(kRelease, "Release", 200, 1, 500, 0.1, "ms", linear);
-  real(kInputBlend, "Input Blend", 0, 0, 1, 0.01, "Ratio", linear);
-  Param(kReverseOuts)
-      ->ConfigureEnumeration("Reverse Outs", 0, 2, "", fw::NoParamFlags, "", nullptr);
-  Param(kReverseOuts)->AddValueText(0, "Normal");
-  Param(kReverseOuts)->AddValueText(1, "Cross-verb");
-  real(kHold, "Hold", 0, 0, 600, 0.1, "ms", linear);
-  Param(kGateDetector)
-      ->ConfigureEnumeration("Gate Det. Inp.", kDetectWetOutput, 3, "", fw::NoParamFlags, "",
-                             nullptr);
-  Param(kGateDetector)->AddValueText(kDetectDryInput, "Dry Input");
-  Param(kGateDetector)->AddValueText(kDetectWetOutput, "Wet Output");
-  Param(kGateDetector)->AddValueText(kDetectSidechain, "Sidechain");
-  real(kHighShelf, "High Shelf", 0, -20, 10, 0.1, "dB", linear);
-  real(kShelfFreq, "HShelf Freq", 12000, 1000, 12000, 100, "Hz", Parameter::ShapePowCurve(2.8));
+  ConfigureHalvernParameters([this](int index) -> fw::Parameter& { return *Param(index); });
 }
 
 EngineSettings::Values Halvern::CurrentValues() const {

@@ -14,6 +14,11 @@ class Halvern final : public fw::Plugin {
   void OnParamChange(int32_t index) override;
   void RenderBlock(double** inputs, double** outputs, int32_t frames) override;
   void ResetProcessing() override;
+  void OnEditorOpened() override;
+  void OnEditorClosing() override;
+
+ protected:
+  const void* GetExtension(const char* id) override;
 
  private:
   void ConfigureParameters();

@@ -53,6 +53,11 @@ class EditorDelegate {
 
   // True when the size lies within the limits; otherwise clamps both and answers false.
   virtual bool ConstrainEditorSize(int32_t& width, int32_t& height) const;
+  // The editor asks for a new window size in pixels; true when the host has resized.
+  virtual bool RequestEditorResize(int32_t /*width*/, int32_t /*height*/,
+                                   bool /*needsPlatformResize*/) {
+    return false;
+  }
 
   void PushAllValuesToEditor();
 

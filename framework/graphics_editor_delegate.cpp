@@ -1,5 +1,7 @@
 #include "framework/graphics_editor_delegate.h"
 
+#include "graphics/control.h"
+
 namespace fw::gui {
 
 GraphicsEditorDelegate::~GraphicsEditorDelegate() = default;
@@ -38,6 +40,26 @@ void GraphicsEditorDelegate::DeliverParamToEditor(int32_t index, double value, b
     graphics_->SetParamValueFromHost(index, value);
   }
   OnParamChangedInEditor(index, ParamSource::EditorDelegate);
+}
+
+bool GraphicsEditorDelegate::KeyDownFromHost(const KeyPress& key) {
+  if (!graphics_) return false;
+  float x = 0, y = 0;
+  graphics_->PointerPosition(x, y);
+  return graphics_->OnKeyDown(x, y, key);
+}
+
+bool GraphicsEditorDelegate::KeyUpFromHost(const KeyPress& key) {
+  if (!graphics_) return false;
+  float x = 0, y = 0;
+  graphics_->PointerPosition(x, y);
+  return graphics_->OnKeyUp(x, y, key);
+}
+
+void GraphicsEditorDelegate::SetControlValueByTag(int controlTag, double normalizedValue) {
+  if (!graphics_) return;
+  if (Control* control = graphics_->ControlForTag(controlTag))
+    control->SetValueFromHost(normalizedValue, 0);
 }
 
 std::unique_ptr<Graphics> GraphicsEditorDelegate::MakeGraphics() const {

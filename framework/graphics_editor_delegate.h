@@ -22,6 +22,11 @@ class GraphicsEditorDelegate : public EditorDelegate {
   void CloseEditor() override;
   void DeliverParamToEditor(int32_t index, double value, bool normalized) override;
 
+  // A key the host passes on goes to the control under the pointer; false when unused.
+  virtual bool KeyDownFromHost(const KeyPress& key);
+  virtual bool KeyUpFromHost(const KeyPress& key);
+  virtual void SetControlValueByTag(int controlTag, double normalizedValue);
+
   std::unique_ptr<Graphics> MakeGraphics() const;
   void RunLayout(Graphics& graphics) const;
   Graphics* GetGraphics() const { return graphics_.get(); }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/plugin_base.h"
-#include "graphics/graphics.h"
+#include "graphics/platform/headless/graphics_headless.h"
 
 namespace fwtest {
 
@@ -20,21 +20,17 @@ inline std::string Describe(const char* what, double value) {
   return text;
 }
 
-// A graphics context that keeps its size and zoom and logs what the delegate asks.
-class FakeGraphics final : public fw::gui::Graphics {
+// A headless graphics context that logs what the delegate asks of it.
+class FakeGraphics final : public fw::gui::GraphicsHeadless {
  public:
-  FakeGraphics(CallLog& log, int width, int height, float scale)
-      : log_(log), width_(width), height_(height), scale_(scale) {}
+  FakeGraphics(CallLog& log, fw::gui::GraphicsEditorDelegate* delegate, int width, int height,
+               float scale)
+      : GraphicsHeadless(delegate, width, height, 60, scale), log_(log) {}
 
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
-  float DrawScale() const override { return scale_; }
   void SetSizeAndScale(int width, int height, float scale, bool needsPlatformResize) override {
-    width_ = width;
-    height_ = height;
-    scale_ = scale;
     log_.push_back("size " + std::to_string(width) + "x" + std::to_string(height) +
                    Describe(" scale", scale) + (needsPlatformResize ? " resize" : ""));
+    GraphicsHeadless::SetSizeAndScale(width, height, scale, needsPlatformResize);
   }
   void* OpenWindow(void* parent) override {
     log_.push_back("open window");
@@ -47,9 +43,6 @@ class FakeGraphics final : public fw::gui::Graphics {
 
  private:
   CallLog& log_;
-  int width_;
-  int height_;
-  float scale_;
 };
 
 // A plug-in base with three parameters that logs the framework's notifications:
@@ -70,7 +63,7 @@ class RecordingPlugin : public fw::PluginBase {
   void UseFakeGraphics(int width = 650, int height = 438, float scale = 1.0f) {
     makeGraphicsFunction = [this, width, height, scale] {
       log.push_back("make graphics");
-      return std::make_unique<FakeGraphics>(log, width, height, scale);
+      return std::make_unique<FakeGraphics>(log, this, width, height, scale);
     };
   }
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tools/render/demo.h"
+#include "tools/render/editor_snapshot.h"
 #include "tools/render/errors.h"
 #include "tools/render/impulse_response.h"
 #include "tools/render/options.h"
@@ -299,6 +300,11 @@ int Run(const Options& options, std::ostream& out) {
     }
     case Mode::Demo:
       RunDemo(module, host, options.demoFolder, options.host, out);
+      break;
+    case Mode::EditorSnapshot:
+      out << WriteEditorSnapshot(*StereoInstance(module, host, options), options.editorScale,
+                                 *options.editorSnapshot)
+          << std::endl;
       break;
     case Mode::Help:
       break;

@@ -47,6 +47,15 @@ void Forbid(bool given, const std::string& option, const std::string& reason) {
 void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateGiven) {
   const bool input = !options.inputs.empty();
   const bool folder = options.outputFolder.has_value();
+  Forbid(options.editorScale != 1.0 && !options.editorSnapshot, "--scale",
+         "applies to --editor-snapshot only");
+  if (options.editorSnapshot) {
+    Forbid(input || folder || options.output || impulse || list || demo || options.sidechain ||
+               options.stateOut || options.automation || options.plot || rateGiven,
+           "--editor-snapshot", "takes only --scale, --plugin, --state-in and --set");
+    options.mode = Mode::EditorSnapshot;
+    return;
+  }
   if (demo) {
     Forbid(input || options.output || folder || impulse || list || options.sidechain ||
                options.stateIn || options.stateOut || options.automation || options.plot ||
@@ -93,7 +102,7 @@ void SettleMode(Options& options, bool impulse, bool list, bool demo, bool rateG
 
 // The values as given; each is checked, with this tool's own messages, once all are read.
 struct GivenText {
-  std::optional<std::string> tail, tailThreshold, block, precision, rate;
+  std::optional<std::string> tail, tailThreshold, block, precision, rate, scale;
 };
 
 void Check(Options& options, const GivenText& given) {
@@ -112,6 +121,7 @@ void Check(Options& options, const GivenText& given) {
     options.host.sampleSize = bits == 32 ? SampleSize::Float32 : SampleSize::Float64;
   }
   if (given.rate) options.impulseSampleRate = Whole("--rate", given.rate->c_str(), 1, kHighestRate);
+  if (given.scale) options.editorScale = Number("--scale", given.scale->c_str(), 0.5, 4.0);
 }
 
 // The parser's own failures, in this tool's words. Its messages start with the
@@ -171,6 +181,8 @@ Options ParseOptions(int argc, char** argv) {
   app.add_option("--plugin", options.plugin);
   app.add_option("--demo", demo);
   app.add_flag("--force", options.force);
+  app.add_option("--editor-snapshot", options.editorSnapshot);
+  app.add_option("--scale", given.scale);
   std::vector<std::string> inputs;
   app.add_option("inputs", inputs)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   try {
@@ -205,6 +217,7 @@ std::string HelpText() {
        halvern-render --list-params [--state-in FILE] [--set "Name=Value"]...
        halvern-render --state-out FILE [--state-in FILE] [--set "Name=Value"]...
        halvern-render --demo DIR
+       halvern-render --editor-snapshot FILE.png [--scale S] [--set "Name=Value"]...
 
 Renders audio through the Halvern reverb, loaded as a CLAP plug-in exactly as a DAW
 loads it. IN is a mono or stereo WAV, FLAC, AIFF or OGG file; OUT is stereo, at IN's
@@ -258,6 +271,12 @@ Demo
   --demo DIR            render a built-in dry signal through three settings (defaults, a
                         small room, a large gated hall) into DIR: the WAV files and the
                         impulse-response plots
+
+Editor
+  --editor-snapshot FILE.png
+                        draw the plug-in's editor off screen with the parameters as set,
+                        exactly as a window at that zoom shows it
+  --scale S             the editor's zoom, 0.5 to 4 (default 1)
 
 A progress bar goes to standard error when it is a terminal; one summary line per render
 goes to standard output; -O ends with a table of every input. Exit status: 0 on

@@ -17,6 +17,7 @@ enum class Mode {
   ListParameters,   // --list-params
   SaveState,        // --state-out without anything to render
   Demo,             // --demo DIR
+  EditorSnapshot,   // --editor-snapshot FILE.png
   Help,
 };
 
@@ -32,6 +33,8 @@ struct Options {
   std::optional<std::filesystem::path> plot;
   std::optional<std::filesystem::path> plugin;
   std::filesystem::path demoFolder;
+  std::optional<std::filesystem::path> editorSnapshot;
+  double editorScale = 1.0;
   std::vector<std::string> assignments;
   FormatRequest format;
   HostChoices host;

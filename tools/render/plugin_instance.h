@@ -58,6 +58,10 @@ class PluginInstance {
   // Delivers a main-thread callback the plug-in asked for.
   void ServiceMainThread();
 
+  // An extension the plug-in offers (null when it has none by that id), with its record.
+  const void* Extension(const char* id) const { return plugin_->get_extension(plugin_, id); }
+  const clap_plugin_t* Record() const { return plugin_; }
+
  private:
   template <class Extension>
   const Extension& Require(const char* id) const;
