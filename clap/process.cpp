@@ -133,6 +133,15 @@ bool ClapPlugin::BindBuffers(const clap_process_t& p, SampleFormat format, bool 
   return silent;
 }
 
+// The host's tail extension takes its notice on the audio thread.
+void ClapPlugin::AnnounceTailLength() {
+  const int32_t tail = TailLength();
+  if (tail == announcedTail_) return;
+  announcedTail_ = tail;
+  const clap_host_tail_t* hostTail = Host().tail;
+  if (hostTail && hostTail->changed) hostTail->changed(Host().host);
+}
+
 clap_process_status ClapPlugin::Process(const clap_process_t* p) {
   if (!p || (p->audio_inputs_count > 0 && !p->audio_inputs) ||
       (p->audio_outputs_count > 0 && !p->audio_outputs)) {
@@ -154,6 +163,7 @@ clap_process_status ClapPlugin::Process(const clap_process_t* p) {
   const bool silent = BindBuffers(*p, format, tailFinite);
   RunBlock(static_cast<int32_t>(p->frames_count), format);
   WriteOutputEvents(p->out_events, p->frames_count);
+  AnnounceTailLength();
 
   if (tail == 0) return CLAP_PROCESS_CONTINUE_IF_NOT_QUIET;
   if (tail == kInfiniteTail) return CLAP_PROCESS_CONTINUE;
