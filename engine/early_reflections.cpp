@@ -1,6 +1,7 @@
 #include "engine/early_reflections.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -30,25 +31,36 @@ void EarlyReflections::StartTaps(int32_t first, int32_t end) {
     taps_[j].heardSince = written_;
 }
 
-EarlyReflections::Pair EarlyReflections::Read(const Tap& tap) const {
+void EarlyReflections::SetTap(int32_t tap, double delaySamples, double gain) {
+  Tap& t = taps_[tap];
+  t.delay = cwaveguide::ClampDelay(delaySamples);
+  t.gain = gain;
+  t.fullyHeardAfter =
+      t.delay > 2.0 ? static_cast<int64_t>(std::ceil(t.delay)) + 1 : cwaveguide::kRingSize;
+}
+
+[[gnu::always_inline]] inline EarlyReflections::Pair EarlyReflections::Read(const Tap& tap) const {
   constexpr int32_t kIndexMask = cwaveguide::kIndexMask;
   const int64_t heard = written_ - tap.heardSince;
   // The write position the tap's own line would have: it started at 0 when the tap did.
   const int32_t own = static_cast<int32_t>(heard & kIndexMask);
   const cwaveguide::ReadAt at = cwaveguide::ReadPosition(own, tap.delay);
-  auto sample = [&](int32_t i) {
-    // 1 … kRingSize frames ago; what the tap did not hear is the silence its line held.
-    const int32_t age = ((own - i - 1) & kIndexMask) + 1;
-    if (age > heard) return Pair{0.0, 0.0};
+  // Position p of the tap's own line is slot heardSince + p of the shared one.
+  const int32_t base = static_cast<int32_t>(tap.heardSince & ringMask_) + at.i;
+  auto sample = [&](int32_t offset) {
     Pair both;
-    std::memcpy(&both, &ring_[2 * ((written_ - age) & ringMask_)], sizeof both);
+    std::memcpy(&both, &ring_[2 * ((base + offset) & ringMask_)], sizeof both);
     return both;
   };
-  const Pair a = sample(at.i - 1);
-  const Pair b = sample(at.i);
-  const Pair c = sample(at.i + 1);
-  const Pair d = sample(at.i + 2);
-  return cwaveguide::Interpolate(a, b, c, d, Pair{at.f, at.f});
+  Pair taps[4] = {sample(-1), sample(0), sample(1), sample(2)};
+  if (heard < tap.fullyHeardAfter) {
+    // What the tap did not hear is the silence its own line held.
+    for (int32_t k = 0; k < 4; ++k) {
+      const int32_t age = ((own - (at.i + k - 1) - 1) & kIndexMask) + 1;
+      if (age > heard) taps[k] = Pair{0.0, 0.0};
+    }
+  }
+  return cwaveguide::Interpolate(taps[0], taps[1], taps[2], taps[3], Pair{at.f, at.f});
 }
 
 void EarlyReflections::Step(double& left, double& right, int32_t count) {

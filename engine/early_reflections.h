@@ -25,10 +25,7 @@ class EarlyReflections {
   // Taps first … end - 1 come into use now and start from silence.
   void StartTaps(int32_t first, int32_t end);
 
-  void SetTap(int32_t tap, double delaySamples, double gain) {
-    taps_[tap].delay = cwaveguide::ClampDelay(delaySamples);
-    taps_[tap].gain = gain;
-  }
+  void SetTap(int32_t tap, double delaySamples, double gain);
   double TapDelay(int32_t tap) const { return taps_[tap].delay; }
   double TapGain(int32_t tap) const { return taps_[tap].gain; }
 
@@ -44,9 +41,12 @@ class EarlyReflections {
     double delay = 0.0;
     double gain = 0.0;
     int64_t heardSince = 0;  // frame count of the line when the tap came into use
+    // Once it has heard this many frames, everything the tap reads is its own: beyond two
+    // samples a read reaches ceil(delay) + 1 frames back, below that a full ring.
+    int64_t fullyHeardAfter = 0;
   };
 
-  Pair Read(const Tap& tap) const;
+  [[gnu::always_inline]] Pair Read(const Tap& tap) const;
 
   // Left and right interleaved, so both sides of a tap come in one load.
   std::unique_ptr<double[]> ring_;
