@@ -511,6 +511,10 @@ typedef struct clap_plugin_tail {
    uint32_t (*get)(const clap_plugin_t *);
 } clap_plugin_tail_t;
 
+typedef struct clap_host_tail {
+   void (*changed)(const clap_host_t *);
+} clap_host_tail_t;
+
 typedef struct clap_plugin_render {
    bool (*has_hard_realtime_requirement)(const clap_plugin_t *);
    bool (*set)(const clap_plugin_t *, clap_plugin_render_mode);

@@ -105,6 +105,7 @@ bool ClapPlugin::Activate(double sampleRate, uint32_t /*minFrames*/, uint32_t ma
     return false;
   }
   SetSampleRate(sampleRate);
+  if (!PrepareProcessing()) return false;
   ActivationChanged(true);
   OnParamReset(ParamSource::Reset);
   ResetProcessing();

@@ -108,6 +108,7 @@ class ClapPlugin : public PluginApiBase, public Processor, public ClapGlue {
   bool BindBuffers(const clap_process_t& process, SampleFormat format, bool scanSilence);
   void SilenceSurplusOutputs(const clap_process_t& process, SampleFormat format);
   void RunEditorMessages();
+  void AnnounceTailLength();
 
   bool presetScanOnly_;
   MainThreadQueue mainThreadQueue_;
@@ -122,6 +123,8 @@ class ClapPlugin : public PluginApiBase, public Processor, public ClapGlue {
   bool restartRequested_ = false;
   int32_t pendingLatency_ = 0;
   int32_t silentSampleCount_ = 0;
+  // The tail length the host last heard of; a change is announced from `process`.
+  int32_t announcedTail_ = 0;
 };
 
 // The product's class sits on this one; it names the binding the build uses.

@@ -21,6 +21,7 @@ void HostExtensions::LookUp() {
       static_cast<const clap_host_posix_fd_support_t*>(find(CLAP_EXT_POSIX_FD_SUPPORT));
   resourceDirectory = find(CLAP_EXT_RESOURCE_DIRECTORY);
   latency = static_cast<const clap_host_latency_t*>(find(CLAP_EXT_LATENCY));
+  tail = static_cast<const clap_host_tail_t*>(find(CLAP_EXT_TAIL));
   gui = static_cast<const clap_host_gui_t*>(find(CLAP_EXT_GUI));
   paramHovered = find(CLAP_EXT_PARAM_HOVERED);
   params = static_cast<const clap_host_params_t*>(find(CLAP_EXT_PARAMS));

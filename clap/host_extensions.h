@@ -19,6 +19,7 @@ struct HostExtensions {
   const clap_host_posix_fd_support_t* posixFdSupport = nullptr;
   const void* resourceDirectory = nullptr;
   const clap_host_latency_t* latency = nullptr;
+  const clap_host_tail_t* tail = nullptr;
   const clap_host_gui_t* gui = nullptr;
   const void* paramHovered = nullptr;
   const clap_host_params_t* params = nullptr;

@@ -166,6 +166,15 @@ void ClapPlugin::SilenceSurplusOutputs(const clap_process_t& p, SampleFormat for
   }
 }
 
+// The host's tail extension takes its notice on the audio thread.
+void ClapPlugin::AnnounceTailLength() {
+  const int32_t tail = TailLength();
+  if (tail == announcedTail_) return;
+  announcedTail_ = tail;
+  const clap_host_tail_t* hostTail = Host().tail;
+  if (hostTail && hostTail->changed) hostTail->changed(Host().host);
+}
+
 clap_process_status ClapPlugin::Process(const clap_process_t* p) {
   if (!p || (p->audio_inputs_count > 0 && !p->audio_inputs) ||
       (p->audio_outputs_count > 0 && !p->audio_outputs)) {
@@ -188,6 +197,7 @@ clap_process_status ClapPlugin::Process(const clap_process_t* p) {
   RunBlock(static_cast<int32_t>(p->frames_count), format);
   SilenceSurplusOutputs(*p, format);
   WriteOutputEvents(p->out_events, p->frames_count);
+  AnnounceTailLength();
 
   if (tail == 0) return CLAP_PROCESS_CONTINUE_IF_NOT_QUIET;
   if (tail == kInfiniteTail) return CLAP_PROCESS_CONTINUE;

@@ -111,8 +111,13 @@ void Halvern::OnParamChange(int32_t /*index*/) {
   engine_.OnParamChange(CurrentValues());
 }
 
+bool Halvern::PrepareProcessing() {
+  return engine_.Prepare(SampleRate());
+}
+
 void Halvern::ResetProcessing() {
   engine_.ResetProcessing(SampleRate(), CurrentValues());
+  ChangeTailLength(engine_.TailSamples());
 }
 
 void Halvern::RenderBlock(double** inputs, double** outputs, int32_t frames) {
@@ -125,4 +130,5 @@ void Halvern::RenderBlock(double** inputs, double** outputs, int32_t frames) {
     layout.mainBusChannels = BusChannelCount(fw::BusDirection::Input, 0, config);
   }
   engine_.RenderBlock(inputs, outputs, layout, frames);
+  if (engine_.TailSamples() != TailLength()) ChangeTailLength(engine_.TailSamples());
 }

@@ -14,6 +14,7 @@ class Halvern final : public fw::Plugin {
   void OnParamChange(int32_t index) override;
   void RenderBlock(double** inputs, double** outputs, int32_t frames) override;
   void ResetProcessing() override;
+  bool PrepareProcessing() override;
   void OnEditorOpened() override;
   void OnEditorClosing() override;
 

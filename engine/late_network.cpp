@@ -12,11 +12,16 @@ constexpr double kTrimTwoPi = 6.283185307;
 
 }  // namespace
 
+int32_t TrimmedLoop::LengthAt(int32_t nominalLength, double sampleRate) {
+  const double ratio = sampleRate / kTuningRate;
+  // Shorter below the tuning rate, never longer above it.
+  return std::min(nominalLength,
+                  static_cast<int32_t>(std::trunc(static_cast<double>(nominalLength) * ratio)));
+}
+
 void TrimmedLoop::Setup(double* storage, int32_t nominalLength, double spread, double sampleRate) {
   const double ratio = sampleRate / kTuningRate;
-  // Shorter below the tuning rate, never longer above it: the buffers hold the nominal length.
-  length = std::min(nominalLength,
-                    static_cast<int32_t>(std::trunc(static_cast<double>(nominalLength) * ratio)));
+  length = LengthAt(nominalLength, sampleRate);
   trimSwing = spread * 0.5;
   trimCentre = spread * ratio;
   lfoIncrement = kTrimTwoPi / sampleRate;

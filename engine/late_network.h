@@ -79,6 +79,8 @@ constexpr const DensityTuning& DensityTuningFor(int density) {
 struct TrimmedLoop {
   // Sizes the loop for the sample rate; position, trim and filter state keep their values.
   void Setup(double* storage, int32_t nominalLength, double spread, double sampleRate);
+  // The buffer a filter of that nominal length needs at the rate.
+  static int32_t LengthAt(int32_t nominalLength, double sampleRate);
 
   double* buffer = nullptr;
   int32_t length = 0;

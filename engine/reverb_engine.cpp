@@ -8,9 +8,40 @@
 namespace {
 
 constexpr double kInputGain = 0.015;
+// The shortest pre-delay and room the parameter steps allow, bounding the shortest delays.
+constexpr double kShortestPreDelaySeconds = 0.01 / 1000.0;
+constexpr double kShortestRoom = 0.001;
+// Tap j + 1 of n reads at the first delay over 2^(j / n), j <= n - 2, so at most 2^(3/4) less.
+constexpr double kShortestTapShare = 0.5946035575013605;  // 2^(-3/4)
 
 int32_t FadeLengthFor(double sampleRate) {
   return std::max<int32_t>(1, static_cast<int32_t>(std::lround(sampleRate * 0.01)));
+}
+
+// The ring a line needs when its delay stays within [shortest, longest] samples. A read at
+// delay d takes the samples from ceil(d) - 2 to ceil(d) + 1 frames ago, so a delay of 2 or
+// less reaches the slot written a full ring ago, which only a full ring holds.
+int32_t RingFor(double shortest, double longest) {
+  constexpr int32_t kFull = cwaveguide::kRingSize;
+  if (!(shortest > 2.0)) return kFull;
+  const double needed = std::ceil(std::min(longest, static_cast<double>(kFull))) + 2.0;
+  int32_t size = 1;
+  while (size < needed && size < kFull)
+    size *= 2;
+  return size;
+}
+
+// Samples of every comb and allpass buffer at the rate, left and right of every pair.
+int32_t LateNetworkLength(double sampleRate) {
+  int32_t total = 0;
+  for (const auto* tunings : {kCombTuning.data(), kAllpassTuning.data()}) {
+    const int count = tunings == kCombTuning.data() ? kCombCount : kAllpassCount;
+    for (int k = 0; k < count; ++k) {
+      total += TrimmedLoop::LengthAt(tunings[k].nominalLength, sampleRate) +
+               TrimmedLoop::LengthAt(tunings[k].nominalLength + kStereoSpread, sampleRate);
+    }
+  }
+  return total;
 }
 
 }  // namespace
@@ -22,10 +53,38 @@ void ReverbEngine::OnParamChange(const EngineSettings::Values& values) {
   pending_.Store(values);
 }
 
+bool ReverbEngine::Prepare(double sampleRate) {
+  if (sampleRate == preparedRate_) return true;
+  preparedRate_ = 0.0;
+  const double sr = sampleRate;
+  const int32_t preDelayRing = RingFor(kShortestPreDelaySeconds * sr, 0.1 * sr);
+  const int32_t erRing = RingFor(kShortestRoom * 0.1 * sr * kShortestTapShare, 0.1 * sr);
+  // The output delay starts a reset at 1.5 ms, then swings between 100 and 100 + 0.006 × rate.
+  const int32_t outputRing =
+      RingFor(std::min(0.0015 * sr, 100.0), std::max(0.0015 * sr, 100.0 + 0.006 * sr));
+  if (!preDelayLeft_.Resize(preDelayRing) || !preDelayRight_.Resize(preDelayRing) ||
+      !earlyReflections_.Resize(erRing) || !outputDelayLeft_.Resize(outputRing) ||
+      !outputDelayRight_.Resize(outputRing)) {
+    return false;
+  }
+  const int32_t late = LateNetworkLength(sr);
+  if (late != lateStorageSize_) {
+    lateStorage_.reset();
+    lateStorageSize_ = 0;
+    lateStorage_.reset(new (std::nothrow) double[late]());
+    if (!lateStorage_) return false;
+    lateStorageSize_ = late;
+  }
+  preparedRate_ = sr;
+  return true;
+}
+
 void ReverbEngine::ResetProcessing(double sampleRate, const EngineSettings::Values& values) {
   ScopedFlushToZero ftz;
+  if (!Prepare(sampleRate)) return;
   sampleRate_ = sampleRate;
   const double sr = sampleRate;
+  outputLfoWrap_ = OutputLfoWrapAt(sr);
 
   fadeLength_ = FadeLengthFor(sr);
   fadeCounter_ = 0;
@@ -36,20 +95,20 @@ void ReverbEngine::ResetProcessing(double sampleRate, const EngineSettings::Valu
 
   combCount_ = 8;
   allpassCount_ = 4;
-  double* allpassBuffer = allpassStorage_;
+  double* buffer = lateStorage_.get();
+  auto setup = [&](TrimmedLoop& filter, int32_t nominalLength, double spread) {
+    filter.Setup(buffer, nominalLength, spread, sr);
+    buffer += filter.length;
+  };
   for (int k = 0; k < kCombCount; ++k) {
     const FilterTuning& tuning = kCombTuning[k];
-    combsLeft_[k].Setup(combStorage_[0][k], tuning.nominalLength, tuning.spread, sr);
-    combsRight_[k].Setup(combStorage_[1][k], tuning.nominalLength + kStereoSpread, tuning.spread,
-                         sr);
+    setup(combsLeft_[k], tuning.nominalLength, tuning.spread);
+    setup(combsRight_[k], tuning.nominalLength + kStereoSpread, tuning.spread);
   }
   for (int k = 0; k < kAllpassCount; ++k) {
     const FilterTuning& tuning = kAllpassTuning[k];
-    allpassesLeft_[k].Setup(allpassBuffer, tuning.nominalLength, tuning.spread, sr);
-    allpassBuffer += tuning.nominalLength;
-    allpassesRight_[k].Setup(allpassBuffer, tuning.nominalLength + kStereoSpread, tuning.spread,
-                             sr);
-    allpassBuffer += tuning.nominalLength + kStereoSpread;
+    setup(allpassesLeft_[k], tuning.nominalLength, tuning.spread);
+    setup(allpassesRight_[k], tuning.nominalLength + kStereoSpread, tuning.spread);
     allpassesLeft_[k].feedback = 0.5;
     allpassesRight_[k].feedback = 0.5;
   }
@@ -85,14 +144,9 @@ void ReverbEngine::ResetProcessing(double sampleRate, const EngineSettings::Valu
   gate_.SetWindowMs(10.0);
   gate_.ResetRuntime();
 
-  for (int j = 0; j < kErTaps; ++j) {
-    for (cwaveguide* line : {&erLinesLeft_[j], &erLinesRight_[j]}) {
-      line->SetDelay(0.0);
-      line->feedback = 0.0;
-      line->Clear();
-    }
-    erTapGains_[j] = 0.0;
-  }
+  for (int j = 0; j < kErTaps; ++j)
+    earlyReflections_.SetTap(j, 0.0, 0.0);
+  earlyReflections_.Clear();
 
   for (cwaveguide* line : {&outputDelayLeft_, &outputDelayRight_}) {
     line->Clear();
@@ -184,23 +238,40 @@ void ReverbEngine::ApplySettings() {
     }
   }
   ClearLinesComingIntoUse();
+  UpdateTail();
 }
 
 void ReverbEngine::SetUpEarlyReflections() {
   const double sr = sampleRate_;
   const int32_t n = std::clamp(active_.erDensity, 0, kErTaps);
   const double d0 = active_.roomSize * 0.1 * sr;
-  erLinesLeft_[0].SetDelay(d0);
-  erLinesRight_[0].SetDelay(d0);
-  erTapGains_[0] = active_.erLevel;
+  earlyReflections_.SetTap(0, d0, active_.erLevel);
+  const double first = earlyReflections_.TapDelay(0);
   const double k = (d0 / sr * -3.0) / std::log10(active_.erLevel);
   // Tap j + 1 uses the exponent j / n, so tap 1 repeats tap 0.
   for (int32_t j = 0; j <= n - 2; ++j) {
     const double octaves = std::pow(2.0, static_cast<double>(j) / n);
-    erLinesLeft_[j + 1].SetDelay(erLinesLeft_[0].delay / octaves);
-    erLinesRight_[j + 1].SetDelay(erLinesRight_[0].delay / octaves);
-    erTapGains_[j + 1] = std::pow(10.0, -(erLinesLeft_[j + 1].delay / sr * 3.0 / k));
+    const double delay = cwaveguide::ClampDelay(first / octaves);
+    earlyReflections_.SetTap(j + 1, delay, std::pow(10.0, -(delay / sr * 3.0 / k)));
   }
+}
+
+// The slowest active comb falling 120 dB at its feedback (damping only shortens that),
+// after the longest pre-delay, early reflection and output delay.
+void ReverbEngine::UpdateTail() {
+  const double sr = sampleRate_;
+  const int32_t density = pendingDensity_ != 0 ? pendingDensity_ : active_.density;
+  const int32_t combs = std::max(combCount_, std::clamp(density, kMinDensity, kMaxDensity) + 4);
+  int32_t slowest = 0;
+  for (int32_t i = 0; i < combs; ++i)
+    slowest = std::max({slowest, combsLeft_[i].length, combsRight_[i].length});
+  const double fall = slowest * std::log(1e-6) / std::log(roomFeedback_);
+  const bool erOn = active_.roomSize != 0.0 && active_.erDensity != 0 && active_.erLevel != 0.0;
+  const double longestTap = erOn ? earlyReflections_.TapDelay(0) : 0.0;
+  const double outputDelay = 100.0 + 0.006 * sr;
+  const double tail = std::ceil(preDelayLeft_.delay + longestTap + outputDelay + fall);
+  const double cap = std::min(60.0 * sr, static_cast<double>(INT32_MAX - 1));
+  tailSamples_ = static_cast<int32_t>(tail < cap ? tail : std::floor(cap));
 }
 
 void ReverbEngine::ClearLinesComingIntoUse() {
@@ -211,10 +282,7 @@ void ReverbEngine::ClearLinesComingIntoUse() {
 
   const bool erOn = active_.roomSize != 0.0 && active_.erDensity != 0 && active_.erLevel != 0.0;
   const int32_t erUsed = erOn ? std::clamp(active_.erDensity, 0, kErTaps) : 0;
-  for (int32_t j = erLinesInUse_; j < erUsed; ++j) {
-    erLinesLeft_[j].Clear();
-    erLinesRight_[j].Clear();
-  }
+  if (erUsed > erLinesInUse_) earlyReflections_.StartTaps(erLinesInUse_, erUsed);
   erLinesInUse_ = erUsed;
 }
 
@@ -295,12 +363,8 @@ void ReverbEngine::ClearNetworkState() {
        {&preDelayLeft_, &preDelayRight_, &outputDelayLeft_, &outputDelayRight_}) {
     line->Clear();
   }
-  for (int j = 0; j < kErTaps; ++j) {
-    erLinesLeft_[j].Clear();
-    erLinesRight_[j].Clear();
-  }
-  std::fill_n(&combStorage_[0][0][0], 2 * kCombCount * kCombCapacity, 0.0);
-  std::fill_n(allpassStorage_, kAllpassStorage, 0.0);
+  earlyReflections_.Clear();
+  std::fill_n(lateStorage_.get(), lateStorageSize_, 0.0);
   for (CombFilter& comb : combsLeft_)
     comb.filterStore = 0.0;
   for (CombFilter& comb : combsRight_)

@@ -27,9 +27,24 @@ inline double Clean(double v) {
 
 }  // namespace
 
+int64_t ReverbEngine::OutputLfoWrapAt(double sampleRate) {
+  // Correctly rounded division never decreases as the counter grows, so the first counter
+  // that passes the test is found by walking from an estimate.
+  auto passes = [&](int64_t counter) {
+    return static_cast<double>(counter) / sampleRate > kOutputLfoPeriodSeconds;
+  };
+  int64_t counter = static_cast<int64_t>(kOutputLfoPeriodSeconds * sampleRate);
+  while (counter > 0 && passes(counter - 1))
+    --counter;
+  while (!passes(counter))
+    ++counter;
+  return counter;
+}
+
 void ReverbEngine::RenderBlock(const double* const* inputs, double* const* outputs,
                                const ChannelLayout& layout, int32_t frames) {
   ScopedFlushToZero ftz;
+  if (preparedRate_ == 0.0) return;
   if (pending_.TakeChanged()) ApplySettings();
   if (layout.outputs <= 0 || !outputs) return;
   if (layout.inputs <= 0 || !inputs) {
@@ -102,21 +117,7 @@ void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outp
       R = pL;
     }
 
-    if (erOn) {
-      double aL = 0.0;
-      double aR = 0.0;
-      for (int32_t j = 0; j < erTaps; ++j) {
-        double eL = L;
-        double eR = R;
-        cwaveguide::FeedPair(erLinesLeft_[j], erLinesRight_[j], eL, eR);
-        eL *= erTapGains_[j];
-        eR *= erTapGains_[j];
-        aL += eR * 0.25 + eL * 0.75;
-        aR += eR * 0.75 + eL * 0.25;
-      }
-      L += aL;
-      R += aR;
-    }
+    if (erOn) earlyReflections_.Step(L, R, erTaps);
 
     if (hpfOn) hpf_.ProcessStereo(L, R);
 
@@ -154,7 +155,7 @@ void ReverbEngine::RenderFrames(const double* const* inputs, double* const* outp
     oR *= densityCompensation_;
 
     outputLfoCounter_ += 1;
-    if (outputLfoCounter_ / sr > kOutputLfoPeriodSeconds) outputLfoCounter_ = 0;
+    if (outputLfoCounter_ >= outputLfoWrap_) outputLfoCounter_ = 0;
     const double m = std::sin(outputLfoCounter_ / lfoDivisor);
     const double outputDelay = (m * 0.003 + 0.003) * sr + 100.0;
     outputDelayLeft_.SetDelay(outputDelay);

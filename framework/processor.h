@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,13 +77,19 @@ class Processor {
   virtual void HandleMidiMessage(const MidiMessage& message) { EmitMidiMessage(message); }
   virtual void HandleSysEx(const SysExMessage& /*message*/) {}
   virtual void ResetProcessing() {}
+  // Main thread, at activation, before ResetProcessing: acquires what processing at the
+  // sample rate needs; false refuses the activation.
+  virtual bool PrepareProcessing() { return true; }
   virtual void ActivationChanged(bool /*active*/) {}
   virtual bool EmitMidiMessage(const MidiMessage& /*message*/) { return false; }
   virtual bool EmitMidiMessages(const MidiMessage* messages, int32_t count);
   virtual bool EmitSysEx(const SysExMessage& /*message*/) { return false; }
   virtual std::string BusName(BusDirection direction, int32_t busIndex, int32_t busCount) const;
   virtual void ChangeLatency(int32_t samples) { latency_ = samples; }
-  virtual void ChangeTailLength(int32_t samples) { tailLength_ = samples; }
+  // On the thread that drives processing; the host may read the tail on its main thread.
+  virtual void ChangeTailLength(int32_t samples) {
+    tailLength_.store(samples, std::memory_order_relaxed);
+  }
 
   void PrepareBlockSize(int32_t frames);
   void ConnectChannels(BusDirection direction, int32_t first, int32_t count, bool connected);
@@ -107,7 +114,7 @@ class Processor {
   void SetSampleRate(double rate) { sampleRate_ = rate; }
   int32_t BlockSize() const { return blockSize_; }
   int32_t Latency() const { return latency_; }
-  int32_t TailLength() const { return tailLength_; }
+  int32_t TailLength() const { return tailLength_.load(std::memory_order_relaxed); }
   bool RenderingOffline() const { return renderingOffline_; }
   void SetRenderingOffline(bool offline) { renderingOffline_ = offline; }
   const TimeInfo& GetTimeInfo() const { return timeInfo_; }
@@ -142,7 +149,7 @@ class Processor {
   int32_t latency_;
   double sampleRate_ = 48000.0;
   int32_t blockSize_ = 0;
-  int32_t tailLength_ = 0;
+  std::atomic<int32_t> tailLength_{0};
   bool renderingOffline_ = false;
   std::vector<ChannelIOConfig> configs_;
   ChannelIOMaxima maxima_;

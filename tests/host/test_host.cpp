@@ -111,6 +111,12 @@ TestHost::TestHost(HostConfig config)
   };
   params_.request_flush = [](const clap_host_t* h) { Of(h).Record("params.request_flush"); };
   latency_.changed = [](const clap_host_t* h) { Of(h).Record("latency.changed"); };
+  // Counted, not recorded: it comes from `process`, where nothing may allocate.
+  tail_.changed = [](const clap_host_t* h) {
+    TestHost& self = Of(h);
+    self.tailChangedThread_.store(std::this_thread::get_id());
+    self.tailChanges_.fetch_add(1);
+  };
   trackInfo_.get = [](const clap_host_t* h, clap_track_info_t* info) {
     TestHost& self = Of(h);
     self.Record("track_info.get");
@@ -168,6 +174,7 @@ TestHost::TestHost(HostConfig config)
   if (config_.threadCheck == Offer::Partial) threadCheck_.is_audio_thread = nullptr;
   if (config_.params == Offer::Partial) params_.rescan = nullptr;
   if (config_.latency == Offer::Partial) latency_.changed = nullptr;
+  if (config_.tail == Offer::Partial) tail_.changed = nullptr;
   if (config_.trackInfo == Offer::Partial) trackInfo_.get = nullptr;
   if (config_.gui == Offer::Partial) gui_.closed = nullptr;
   if (config_.state == Offer::Partial) state_.mark_dirty = nullptr;
@@ -187,6 +194,7 @@ const void* TestHost::Extension(const char* id) const {
   if (name == CLAP_EXT_THREAD_CHECK) return offered(config_.threadCheck, &threadCheck_);
   if (name == CLAP_EXT_PARAMS) return offered(config_.params, &params_);
   if (name == CLAP_EXT_LATENCY) return offered(config_.latency, &latency_);
+  if (name == CLAP_EXT_TAIL) return offered(config_.tail, &tail_);
   if (name == CLAP_EXT_TRACK_INFO) return offered(config_.trackInfo, &trackInfo_);
   if (name == CLAP_EXT_GUI) return offered(config_.gui, &gui_);
   if (name == CLAP_EXT_STATE) return offered(config_.state, &state_);

@@ -66,6 +66,7 @@ struct HostConfig {
   Offer threadCheck = Offer::Full;
   Offer params = Offer::Full;
   Offer latency = Offer::Full;
+  Offer tail = Offer::Full;
   Offer trackInfo = Offer::Absent;
   Offer gui = Offer::Absent;
   Offer state = Offer::Full;
@@ -116,6 +117,9 @@ class TestHost {
   // Runs on_main_thread if the plug-in asked for a callback since the last time.
   bool ServiceCallback();
   int PendingCallbacks() const { return callbacksRequested_.load(); }
+  // The tail extension's `changed`: how often, and the thread of the last call.
+  int TailChanges() const { return tailChanges_.load(); }
+  std::thread::id TailChangedThread() const { return tailChangedThread_.load(); }
 
  private:
   void Record(std::string name, std::vector<std::string> args = {});
@@ -137,6 +141,9 @@ class TestHost {
   clap_host_thread_check_t threadCheck_;
   clap_host_params_t params_;
   clap_host_latency_t latency_;
+  clap_host_tail_t tail_;
+  std::atomic<int> tailChanges_{0};
+  std::atomic<std::thread::id> tailChangedThread_{};
   clap_host_track_info_t trackInfo_;
   clap_host_gui_t gui_;
   clap_host_state_t state_;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "tests/host/test_host.h"
@@ -67,7 +68,7 @@ class Reverb {
         }
       }
       clap_process_t process = audio.Process(&events_, &out_);
-      EXPECT_EQ(plugin_->process(plugin_.get(), &process), CLAP_PROCESS_CONTINUE_IF_NOT_QUIET);
+      EXPECT_NE(plugin_->process(plugin_.get(), &process), CLAP_PROCESS_ERROR);
       events_.Clear();
       for (uint32_t c = 0; c < 2; ++c) {
         for (uint32_t i = 0; i < n; ++i)
@@ -76,6 +77,21 @@ class Reverb {
     }
     return output;
   }
+
+  // One stereo block of a constant level; the status `process` answers.
+  clap_process_status Block(double level, uint32_t frames = 512) {
+    AudioBlock audio({2}, {2}, frames, true);
+    audio.FillInputs(level);
+    clap_process_t process = audio.Process(&events_, &out_);
+    const clap_process_status status = plugin_->process(plugin_.get(), &process);
+    events_.Clear();
+    return status;
+  }
+
+  uint32_t Tail() const {
+    return plugin_.Extension<clap_plugin_tail_t>(CLAP_EXT_TAIL)->get(plugin_.get());
+  }
+  const TestHost& Host() const { return host_; }
 
  private:
   TestHost host_;
@@ -281,6 +297,96 @@ TEST(Engine, TheSidechainIsNeverHeard) {
         ASSERT_EQ(sample, 0.0) << "config " << config;
     }
   }
+}
+
+// The reported tail covers the whole response: after it, even the slowest setting is below
+// -120 dBFS. The defaults, the largest room and the longest pre-delay at 48 kHz, each with
+// the wet level at full.
+TEST(Engine, TheReportedTailCoversTheImpulseResponse) {
+  InitialisedModule module;
+  constexpr clap_id kNone = UINT32_MAX;
+  struct Case {
+    const char* name;
+    clap_id param;
+  };
+  uint32_t defaultsTail = 0;
+  for (const Case& c : {Case{"defaults", kNone}, Case{"largest room", kRoomSize},
+                        Case{"100 ms pre-delay", kPredelay}}) {
+    SCOPED_TRACE(c.name);
+    Reverb reverb(module, 48000);
+    if (c.param != kNone) reverb.Set(c.param, 1.0);
+    reverb.Set(kWetLevel, 1.0);
+    reverb.Block(0.0, 1);  // applies the settings
+    const uint32_t tail = reverb.Tail();
+    ASSERT_GT(tail, 48000u);
+    ASSERT_LT(tail, 60u * 48000);
+    const auto out = reverb.Run(Impulse(tail + 24000), 4096);
+    for (int ch = 0; ch < 2; ++ch) {
+      double latest = 0.0;
+      for (std::size_t i = tail; i < out[ch].size(); ++i)
+        latest = std::max(latest, std::fabs(out[ch][i]));
+      EXPECT_LT(latest, 1e-6) << "channel " << ch;
+    }
+    if (c.param == kNone) defaultsTail = tail;
+    if (c.param == kPredelay) {
+      EXPECT_EQ(tail, defaultsTail + 4800);  // the pre-delay, exactly
+    }
+  }
+}
+
+TEST(Engine, SleepsOnceTheInputHasBeenSilentForTheTailAndWakesOnSound) {
+  InitialisedModule module;
+  Reverb reverb(module, 48000, 512);
+  EXPECT_EQ(reverb.Block(0.25), CLAP_PROCESS_CONTINUE);
+  const uint32_t tail = reverb.Tail();
+  uint32_t silent = 0;
+  while (silent + 512 < tail) {
+    ASSERT_EQ(reverb.Block(0.0), CLAP_PROCESS_CONTINUE) << silent;
+    silent += 512;
+  }
+  EXPECT_EQ(reverb.Block(0.0), CLAP_PROCESS_SLEEP);
+  EXPECT_EQ(reverb.Block(0.0), CLAP_PROCESS_SLEEP);
+  EXPECT_EQ(reverb.Block(0.25), CLAP_PROCESS_CONTINUE);
+  EXPECT_EQ(reverb.Block(0.0), CLAP_PROCESS_CONTINUE);
+}
+
+// Before activation there is no rate to measure a tail in: the host reads no tail, and
+// hears of the real one from the first block, on the audio thread.
+TEST(Engine, TheHostHearsOfTheTailWhenItMoves) {
+  InitialisedModule module;
+  TestHost host;
+  Plugin plugin(module, host);
+  ASSERT_TRUE(plugin->init(plugin.get()));
+  const auto* tail = plugin.Extension<clap_plugin_tail_t>(CLAP_EXT_TAIL);
+  EXPECT_EQ(tail->get(plugin.get()), 0u);
+  ASSERT_TRUE(plugin->activate(plugin.get(), 48000, 1, 64));
+  const uint32_t activated = tail->get(plugin.get());
+  EXPECT_GT(activated, 0u);
+  EXPECT_NE(activated, UINT32_MAX);
+  EXPECT_EQ(host.TailChanges(), 0);  // activate runs on the main thread
+
+  std::thread audio([&] {
+    AudioBlock block({2}, {2}, 64);
+    testhost::InputEvents events;
+    testhost::OutputEvents out;
+    auto run = [&] {
+      clap_process_t process = block.Process(&events, &out);
+      plugin->process(plugin.get(), &process);
+      events.Clear();
+    };
+    plugin->start_processing(plugin.get());
+    run();
+    EXPECT_EQ(host.TailChanges(), 1);
+    EXPECT_EQ(host.TailChangedThread(), std::this_thread::get_id());
+    run();
+    EXPECT_EQ(host.TailChanges(), 1);  // unchanged
+    events.AddParamValue(kRoomSize, 0.9);
+    run();
+    EXPECT_EQ(host.TailChanges(), 2);
+    EXPECT_GT(tail->get(plugin.get()), activated);
+    plugin->stop_processing(plugin.get());
+  });
+  audio.join();
 }
 
 }  // namespace
