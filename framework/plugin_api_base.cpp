@@ -1,6 +1,7 @@
 #include "framework/plugin_api_base.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "framework/trace.h"
@@ -81,11 +82,11 @@ void PluginApiBase::SetHost(const char* name, int32_t version) {
   hostName_ = name ? name : "";
   hostKind_ = IdentifyHost(name);
   hostVersion_ = version;
-  const std::string versionText = "v" + std::to_string(version >> 16) + "." +
-                                  std::to_string((version >> 8) & 255) + "." +
-                                  std::to_string(version & 255);
+  char versionText[40];
+  std::snprintf(versionText, sizeof versionText, "v%d.%d.%d", version >> 16,
+                (version >> 8) & 255, version & 255);
   Trace(__func__, __LINE__, "host_%sknown:%s:%s", hostKind_ ? "" : "un", hostName_.c_str(),
-        versionText.c_str());
+        versionText);
 }
 
 void PluginApiBase::QueueParamForEditor(int32_t index, double value, bool isNormalized) {
