@@ -26,7 +26,7 @@ uint32_t Tag(const char* t) {
   return static_cast<uint32_t>(t[0]) << 24 | t[1] << 16 | t[2] << 8 | t[3];
 }
 
-struct FontSpec {
+struct FontRecipe {
   const char* signature = "\x00\x01\x00\x00";
   bool withHhea = true;
   uint16_t nameEncodingPlatform = 3;  // 3: Windows UTF-16, 1: Macintosh Roman
@@ -35,7 +35,7 @@ struct FontSpec {
 // A face with head, hhea and name tables: 2048 units per em, bold and italic,
 // ascender 1900, descender −500, line gap 20, family "Fixture", style "Bold Italic".
 // base: where the face starts in the file (collections put a header before it).
-Bytes BuildFace(const FontSpec& spec, size_t base = 0) {
+Bytes BuildFace(const FontRecipe& recipe, size_t base = 0) {
   Bytes head(54), hhea(36), name;
   Put16(head, 18, 2048);
   Put16(head, 44, 3);
@@ -48,13 +48,13 @@ Bytes BuildFace(const FontSpec& spec, size_t base = 0) {
   Put16(name, 2, 2);
   Put16(name, 4, 6 + 2 * 12);
   for (int i = 0; i < 2; ++i) {
-    bool utf16 = spec.nameEncodingPlatform == 3;
+    bool utf16 = recipe.nameEncodingPlatform == 3;
     size_t record = 6 + i * 12, offset = strings.size();
     for (char c : texts[i]) {
       if (utf16) strings.push_back(0);
       strings.push_back(static_cast<unsigned char>(c));
     }
-    Put16(name, record, spec.nameEncodingPlatform);
+    Put16(name, record, recipe.nameEncodingPlatform);
     Put16(name, record + 2, utf16 ? 1 : 0);
     Put16(name, record + 4, utf16 ? 0x409 : 0);
     Put16(name, record + 6, static_cast<uint16_t>(i + 1));
@@ -64,10 +64,10 @@ Bytes BuildFace(const FontSpec& spec, size_t base = 0) {
   name.insert(name.end(), strings.begin(), strings.end());
 
   std::vector<std::pair<const char*, Bytes*>> tables = {{"head", &head}, {"name", &name}};
-  if (spec.withHhea) tables.push_back({"hhea", &hhea});
+  if (recipe.withHhea) tables.push_back({"hhea", &hhea});
   Bytes face(12 + 16 * tables.size());
   for (int i = 0; i < 4; ++i)
-    face[i] = static_cast<unsigned char>(spec.signature[i]);
+    face[i] = static_cast<unsigned char>(recipe.signature[i]);
   Put16(face, 4, static_cast<uint16_t>(tables.size()));
   for (size_t i = 0; i < tables.size(); ++i) {
     size_t record = 12 + 16 * i;
@@ -92,9 +92,9 @@ Bytes BuildCollection(uint32_t version, uint32_t faces) {
 
 TEST(FontInfo, ReadsTheMetricsAndNamesOfEveryAcceptedSignature) {
   for (const char* signature : {"\x00\x01\x00\x00", "OTTO", "true", "typ1"}) {
-    FontSpec spec;
-    spec.signature = signature;
-    std::optional<fw::gui::FontInfo> info = fw::gui::ParseFontInfo(BuildFace(spec));
+    FontRecipe recipe;
+    recipe.signature = signature;
+    std::optional<fw::gui::FontInfo> info = fw::gui::ParseFontInfo(BuildFace(recipe));
     ASSERT_TRUE(info) << signature;
     EXPECT_EQ(info->unitsPerEm, 2048);
     EXPECT_TRUE(info->Bold());
@@ -106,15 +106,15 @@ TEST(FontInfo, ReadsTheMetricsAndNamesOfEveryAcceptedSignature) {
     EXPECT_EQ(info->family, "Fixture");
     EXPECT_EQ(info->style, "Bold Italic");
   }
-  FontSpec mac;
+  FontRecipe mac;
   mac.nameEncodingPlatform = 1;
   EXPECT_EQ(fw::gui::ParseFontInfo(BuildFace(mac))->family, "Fixture");
 }
 
 TEST(FontInfo, RefusesWhatIsNotAUsableFace) {
-  FontSpec unknown;
+  FontRecipe unknown;
   unknown.signature = "wOFF";
-  FontSpec noHhea;
+  FontRecipe noHhea;
   noHhea.withHhea = false;
   Bytes truncated = BuildFace({});
   truncated.resize(truncated.size() - 40);
