@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/plugin/everything_on.h"
 #include "tests/host/test_host.h"
 
 namespace {
@@ -13,23 +14,8 @@ namespace {
 constexpr uint32_t kBlock = 512;
 constexpr double kRate = 48000.0;
 
-struct Setting {
-  clap_id id;
-  double value;  // as the host sends it: normalised for Real parameters
-};
-
-// The "everything on" setting: pre-delay 20 ms, density 6, eight early reflections at
-// level 0.5, high-pass 200 Hz, gate at −40 dB, shelf −6 dB at 8 kHz.
-const std::vector<Setting> kEverythingOn = {
-    {0, std::pow(20.0 / 100.0, 1 / 2.3)},
-    {2, 1.0},
-    {3, 1.0},
-    {4, 0.5},
-    {6, std::pow(200.0 / 2000.0, 1 / 2.8)},
-    {10, 50.0 / 90.0},
-    {17, 14.0 / 30.0},
-    {18, std::pow(7000.0 / 11000.0, 1 / 2.8)},
-};
+using bench::kEverythingOn;
+using bench::Setting;
 
 class Session {
  public:
