@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/reverb_engine.h"
 #include "bench/plugin/everything_on.h"
+#include "engine/reverb_engine.h"
 #include "tests/host/test_host.h"
 
 namespace {

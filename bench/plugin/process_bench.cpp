@@ -24,7 +24,8 @@ class Session {
         plugin_(module_, host_),
         block_({2}, {2}, kBlock, use64) {
     plugin_.Start(kRate, kBlock);
-    for (const Setting& s : settings) events_.AddParamValue(s.id, s.value);
+    for (const Setting& s : settings)
+      events_.AddParamValue(s.id, s.value);
     Fill(0.25);
     Process();  // applies the settings
     events_.Clear();
@@ -65,7 +66,8 @@ void ReportPerFrame(benchmark::State& state) {
 
 void BM_Process(benchmark::State& state, bool use64, const std::vector<Setting>& settings) {
   Session session(use64, settings);
-  for (auto _ : state) session.Process();
+  for (auto _ : state)
+    session.Process();
   ReportPerFrame(state);
 }
 
@@ -73,10 +75,13 @@ void BM_Process(benchmark::State& state, bool use64, const std::vector<Setting>&
 // first second and after a minute.
 void BM_Tail(benchmark::State& state, double secondsOfSilenceBefore) {
   Session session(true, kEverythingOn);
-  for (int i = 0; i < kRate / kBlock; ++i) session.Process();
+  for (int i = 0; i < kRate / kBlock; ++i)
+    session.Process();
   session.Fill(0.0);
-  for (int i = 0; i < secondsOfSilenceBefore * kRate / kBlock; ++i) session.Process();
-  for (auto _ : state) session.Process();
+  for (int i = 0; i < secondsOfSilenceBefore * kRate / kBlock; ++i)
+    session.Process();
+  for (auto _ : state)
+    session.Process();
   ReportPerFrame(state);
 }
 
