@@ -110,9 +110,12 @@ class CallbackPump {
         wake_.wait(guard);
         continue;
       }
-      auto next = std::min_element(entries_.begin(), entries_.end(),
-                                   [](const Entry& a, const Entry& b) { return a.next < b.next; });
-      if (wake_.wait_until(guard, next->next) == std::cv_status::no_timeout) continue;
+      // A copy: the entries may move while the wait has the lock released.
+      const Clock::time_point due =
+          std::min_element(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+            return a.next < b.next;
+          })->next;
+      if (wake_.wait_until(guard, due) == std::cv_status::no_timeout) continue;
       const auto now = Clock::now();
       wake.clear();
       for (Entry& entry : entries_) {
