@@ -24,7 +24,7 @@ test: build
 # FUZZ_SECONDS each, and an hour of randomly automated audio.
 FUZZ_SECONDS ?= 30
 FAULT_PACKAGES := clang libclang-rt-14-dev
-SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0 \
                  LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan-suppressions.txt:print_suppressions=0 \
                  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 TSAN_OPTIONS=halt_on_error=1
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -37,8 +38,10 @@ namespace {
 class CallbackPump {
  public:
   static CallbackPump& Instance() {
-    // Never destroyed: clocks may be released from exit handlers after statics are gone.
-    static CallbackPump* pump = new CallbackPump;
+    // Never destroyed, since clocks may be released from exit handlers after statics are
+    // gone; and not on the heap, which a module unloaded by its host would leak.
+    alignas(CallbackPump) static unsigned char storage[sizeof(CallbackPump)];
+    static CallbackPump* pump = new (storage) CallbackPump;
     return *pump;
   }
 
@@ -60,6 +63,7 @@ class CallbackPump {
       if (--clocks_ == 0) {
         ++generation_;
         finished = std::move(thread_);
+        entries_ = {};  // nothing of ours stays on the heap once the last clock has gone
       }
     }
     wake_.notify_all();
